@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "engine/Log.h"
+#include "engine/TProperties.h"
+
+namespace {
+
+std::string writeTemp(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+TEST(TProperties, SyntaxOfLines) {
+    TProperties p;
+    const std::string path = writeTemp("props_syntax.props",
+                                       "# a comment\r\n"
+                                       "RESX = 1024\r\n"
+                                       "RESY=768 # not a comment\n"
+                                       "KEY==x\n"
+                                       "CURSOR=on\n"
+                                       "  SPACED  =\tvalue\t \n"
+                                       "RESX=800");  // last line without a line feed
+    EXPECT_EQ(p.load(path.c_str()), 0);
+    EXPECT_EQ(p.getInt("RESX"), 800);
+    EXPECT_EQ(p.getString("RESY"), "768 # not a comment");
+    EXPECT_EQ(p.getInt("RESY"), 768);
+    EXPECT_EQ(p.getString("KEY"), "=x");
+    EXPECT_FALSE(p.isValue("CURSOR", "ON"));  // case matters
+    EXPECT_TRUE(p.isValue("CURSOR", "on"));
+    EXPECT_EQ(p.getString("SPACED"), "\tvalue\t");  // only blanks are trimmed
+}
+
+TEST(TProperties, BadLinesStopReading) {
+    TProperties blankFirst;
+    EXPECT_EQ(blankFirst.load(writeTemp("props_blank.props", "\nRESX=1\n").c_str()), -1);
+    EXPECT_EQ(blankFirst.getString("RESX"), "");
+
+    TProperties stops;
+    EXPECT_EQ(stops.load(writeTemp("props_stop.props", "A=1\n=2\nB=3\n").c_str()), -1);
+    EXPECT_EQ(stops.getInt("A"), 1);  // pairs before the bad line stay
+    EXPECT_EQ(stops.getString("B"), "");
+
+    TProperties noSign;
+    EXPECT_EQ(noSign.load(writeTemp("props_nosign.props", "A=1\njunk\n").c_str()), -1);
+
+    TProperties missing;
+    EXPECT_EQ(missing.load((::testing::TempDir() + "no_such.props").c_str()), -1);
+}
+
+TEST(TProperties, AbsentKeysAndConversions) {
+    TProperties p;
+    EXPECT_EQ(p.getInt("RESX"), 0);  // queried before loading: inserted empty
+    EXPECT_EQ(p.getFloat("STARTZ"), 0.0f);
+    EXPECT_FALSE(p.isValue("FULLSCREEN", "TRUE"));
+    EXPECT_FALSE(p.isValue("EMPTY", ""));  // an empty value never matches
+    EXPECT_EQ(p.load(writeTemp("props_conv.props", "RESX= -12abc\nSTARTZ=2.5e1x\nN=abc\n").c_str()), 0);
+    EXPECT_EQ(p.getInt("RESX"), -12);  // a later line replaces the empty value
+    EXPECT_FLOAT_EQ(p.getFloat("STARTZ"), 25.0f);
+    EXPECT_EQ(p.getInt("N"), 0);
+    EXPECT_EQ(TProperties::trim("   "), "");
+    EXPECT_EQ(TProperties::trim(" a b "), "a b");
+}
+
+TEST(Log, HeaderAndWrites) {
+    const std::string path = ::testing::TempDir() + "log_test.txt";
+    std::ofstream(path) << "previous run\n";
+    ASSERT_TRUE(openLog(path.c_str()));
+    logWrite("first");
+    logWrite(" line\n");
+    logOut() << 42 << " " << 1.5f << "\n";
+    logFlush();
+    const std::string text = readAll(path);
+    // "Loggin started at " + the 26-byte date text + milliseconds + year again.
+    const std::regex header(
+        "Korvalis - Program Documentation\n-{57}\n\n"
+        "Loggin started at [A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] "
+        "([0-9]{4})\n[0-9]{1,3}\\1\n\n\n"
+        "first line\n42 1.5\n");
+    EXPECT_TRUE(std::regex_match(text, header)) << text;
+    EXPECT_EQ(text.find("previous run"), std::string::npos);
+    delete logStream;
+    logStream = nullptr;
+    logWrite("dropped without a log\n");  // no stream: nothing happens
+}
