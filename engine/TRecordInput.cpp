@@ -10,10 +10,13 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "record files are read 
 static_assert(sizeof(int) == 4 && sizeof(float) == 4, "record fields are 32 bits wide");
 
 TRecordInput::TRecordInput(int fileDescriptor, const char* fileName, const char* fileKind)
-    : fd(fileDescriptor), left(0), hasFailed(false), name(fileName ? fileName : "(unnamed)"), kind(fileKind) {
+    : fd(fileDescriptor), left(0), readable(false), hasFailed(false), name(fileName ? fileName : "(unnamed)"), kind(fileKind) {
     const long length = _filelength(fd);
     const long position = fd >= 0 ? _lseek(fd, 0, SEEK_CUR) : -1;
-    if (length >= 0 && position >= 0 && position <= length) left = length - position;
+    if (length >= 0 && position >= 0 && position <= length) {
+        left = length - position;
+        readable = true;
+    }
 }
 
 bool TRecordInput::fail(const std::string& cause) {
@@ -28,6 +31,7 @@ bool TRecordInput::fail(const std::string& cause) {
 
 bool TRecordInput::require(long long bytes, const char* what) {
     if (hasFailed) return false;
+    if (!readable) return fail("cannot be read");
     if (bytes >= 0 && bytes <= left) return true;
     return fail(std::string(what) + " need " + std::to_string(bytes) + " bytes, " + std::to_string(left) + " left");
 }

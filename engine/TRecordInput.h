@@ -14,7 +14,8 @@ public:
     // The bytes from the descriptor's current position to the end of the
     // file are what may be read. fileName and kind appear in the log line
     // ("Model file 'mods\x.pff': ..."); a null fileName reads "(unnamed)".
-    // A descriptor whose length cannot be told has no bytes left.
+    // A descriptor whose length cannot be told (none open) has no bytes
+    // left, and its first read fails as unreadable.
     TRecordInput(int fd, const char* fileName, const char* kind = "Model file");
 
     // Each read returns false, after the log line, when the file ends before
@@ -41,6 +42,7 @@ public:
 private:
     int fd;
     long long left;
+    bool readable;
     bool hasFailed;
     std::string name;
     std::string kind;

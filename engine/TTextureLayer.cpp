@@ -27,6 +27,12 @@ TTextureLayer& TTextureLayer::operator=(const TTextureLayer& other) {
     return *this;
 }
 
+bool TTextureLayer::load(int fd, const char* fileName) {
+    TRecordInput in(fd, fileName);
+    in.context = "texture layer";
+    return load(in);
+}
+
 bool TTextureLayer::load(TRecordInput& in) {
     char name[kNameSize];
     float scales[2];

@@ -32,6 +32,8 @@ public:
     // Replaces this layer by the next layer record of the input (flag 0).
     // Returns false, after one log line, on a short file or a name without
     // a terminating zero; the layer is then left unchanged.
+    // fileName only names the file in the log line.
+    bool load(int fd, const char* fileName);
     bool load(TRecordInput& in);
     // Writes the 140-byte record; false when the file took less.
     virtual bool write(int fd) const;

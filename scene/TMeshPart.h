@@ -87,6 +87,9 @@ public:
     // distinct use; vertices are renumbered in the order of first use.
     // Normals are left alone; vertexSplits keeps the mapping.
     void splitVertices();
+    // Empty when every corner index lies inside its array, else the first
+    // index that does not, in words.
+    std::string findBadIndex() const;
 
     // The names borrow the part's fields: valid while the part lives.
     TString getName() const { return TString(name); }
@@ -120,7 +123,4 @@ private:
     void freeSplits();
     void makeSplit(int t, int k, int newIndex, TVertexSplit& out) const;
     bool readArrays(TRecordInput& in);
-    // Empty when every corner index lies inside its array, else the first
-    // index that does not, in words.
-    std::string findBadIndex() const;
 };
