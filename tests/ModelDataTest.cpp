@@ -522,3 +522,124 @@ TEST(ModelData, LevelMeshesFitTheSharedBuffers) {
     EXPECT_LE(vertexBytes, 10485760);
     EXPECT_LE(indexBytes, 5242880);
 }
+
+namespace {
+
+Vec transformPoint(const float* m, Vec p) {
+    return {m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
+            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]};
+}
+
+// pose · inverse(bind) for a rigid bind matrix.
+void skinMatrix(const float* pose, const float* bind, float* out) {
+    float inv[16] = {0};
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r) inv[4 * c + r] = bind[4 * r + c];
+    const Vec t = {bind[12], bind[13], bind[14]};
+    inv[12] = -(inv[0] * t.x + inv[4] * t.y + inv[8] * t.z);
+    inv[13] = -(inv[1] * t.x + inv[5] * t.y + inv[9] * t.z);
+    inv[14] = -(inv[2] * t.x + inv[6] * t.y + inv[10] * t.z);
+    inv[15] = 1;
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) {
+            float s = 0;
+            for (int k = 0; k < 4; ++k) s += pose[4 * k + r] * inv[4 * c + k];
+            out[4 * c + r] = s;
+        }
+}
+
+}  // namespace
+
+TEST(ModelData, AnimatedMeshesKeepTheirShape) {
+    // Skinning every vertex with every key pose keeps the body together: no
+    // vertex flies off (a weight on the wrong bone or a pose that is not
+    // absolute would throw vertices far out).
+    const struct {
+        const char* model;
+        std::vector<const char*> anims;
+        float limit;
+    } cases[] = {{"mods/drache/mesh.pff",
+                  {"mods/drache/ani2.pff", "mods/drache/ani.pff", "mods/drache/ani4.pff", "mods/drache/ani_back.pff",
+                   "mods/drache/ani_right.pff", "mods/drache/ani_left.pff"},
+                  175.0f},
+                 {"mods/zwerg/mesh.pff", {"mods/zwerg/ani1.pff", "mods/zwerg/ani_shoot.pff"}, 220.0f}};
+    for (const auto& c : cases) {
+        const Model m = loadModel(c.model, true);
+        ASSERT_TRUE(m.ok);
+        const Part& g = m.parts.back();
+        const Skin& s = m.skins[0];
+        std::map<std::string, const Part*> bones;
+        for (const Part& p : m.parts)
+            if (!p.geometry()) bones[p.name] = &p;
+        for (const char* animPath : c.anims) {
+            SCOPED_TRACE(animPath);
+            const Animation a = loadAnimation(animPath);
+            ASSERT_TRUE(a.ok);
+            std::map<int32_t, std::map<std::string, const Key*>> frames;
+            for (const Key& k : a.keys) frames[k.frame][k.bone] = &k;
+            for (const auto& frame : frames) {
+                std::vector<std::vector<float>> skins;
+                for (const std::string& b : s.bones) {
+                    std::vector<float> sm(16, 0.0f);
+                    ASSERT_EQ(frame.second.count(b), 1u) << b << " at " << frame.first;
+                    skinMatrix(frame.second.at(b)->matrix, bones.at(b)->matrix, sm.data());
+                    skins.push_back(sm);
+                }
+                float farthest = 0;
+                for (size_t v = 0; v < g.vertices.size(); ++v) {
+                    Vec p;
+                    for (size_t b = 0; b < s.bones.size(); ++b) {
+                        const float w = s.weights[s.bones.size() * v + b];
+                        if (w <= 0) continue;
+                        const Vec q = transformPoint(skins[b].data(), g.vertices[v]);
+                        p = {p.x + q.x * w, p.y + q.y * w, p.z + q.z * w};
+                    }
+                    farthest = std::fmax(farthest, dist(p, Vec()));
+                }
+                EXPECT_LT(farthest, c.limit) << "frame " << frame.first;
+            }
+        }
+    }
+}
+
+TEST(ModelData, WornItemsSitAtTheirSlotsBones) {
+    // A worn model is drawn with its bone's skinning matrix, so it is made at
+    // the dragon's bind pose around that bone: the bone's joint is the nearest.
+    const Model dragon = loadModel("mods/drache/mesh.pff", true);
+    ASSERT_TRUE(dragon.ok);
+    const auto nearestBone = [&](const std::string& path) {
+        const Model m = loadModel(path, false);
+        Vec mid;
+        const Part* g = geometry(m);
+        if (!m.ok || !g) return std::string("(unreadable)");
+        for (const Vec& v : g->vertices) mid = {mid.x + v.x, mid.y + v.y, mid.z + v.z};
+        const float n = static_cast<float>(g->vertices.size());
+        mid = {mid.x / n, mid.y / n, mid.z / n};
+        std::string best;
+        float bestDist = 1e30f;
+        for (const Part& p : dragon.parts)
+            if (!p.geometry() && dist(translation(p.matrix), mid) < bestDist) {
+                bestDist = dist(translation(p.matrix), mid);
+                best = p.name;
+            }
+        return best;
+    };
+    EXPECT_EQ(nearestBone("mods/gold/equippedmesh.PFF"), "Bone09");
+    const char* slotBones[] = {"", "Bone03", "Bone05", "Bone06", "Bone20", "Bone12"};
+    const std::vector<unsigned char> table = readAll(binaryDir() + "/itemdata/items.itm");
+    ASSERT_GE(table.size(), 4u);
+    int32_t count;
+    std::memcpy(&count, table.data(), 4);
+    ASSERT_EQ(table.size(), 4u + 176u * static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        const size_t at = 4 + 176 * static_cast<size_t>(i);
+        std::string model(reinterpret_cast<const char*>(&table[at + 32]), strnlen(reinterpret_cast<const char*>(&table[at + 32]), 128));
+        for (char& ch : model)
+            if (ch == '\\') ch = '/';
+        int32_t slot;
+        std::memcpy(&slot, &table[at + 172], 4);
+        ASSERT_GE(slot, 1);
+        ASSERT_LE(slot, 5);
+        EXPECT_EQ(nearestBone(model), slotBones[slot]) << model;
+    }
+}
