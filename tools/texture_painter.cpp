@@ -1,10 +1,9 @@
-// Texture painters for the model atlases: fills, blocks, planks, scales and
-// stripes, each with a little noise so surfaces do not look flat.
+// Texture painters for the model atlases.
 
 #include <algorithm>
 #include <cmath>
 
-#include "gen_models.h"
+#include "texture_painter.h"
 
 namespace models {
 
