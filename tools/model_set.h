@@ -25,7 +25,7 @@ struct ModelFile {
     pff::Model model;
     bool level = true;  // built into the level's shared buffers
     bool split = false; // built with the vertex-split pass
-    float radius = 0;   // bounding radius in world units, from the reference point
+    float radius = 0;   // world units: farthest vertex from its nearest collision-sphere centre
     std::string what;   // short description for the summary
 };
 
