@@ -62,7 +62,7 @@ Color barFill(float x, float y, Color bright, Color mid, Color dark) {
 
 Color heart(float x, float y) {
     const Vec2 p{x, y};
-    static const std::vector<Vec2> point = {{5.6f, 17.5f}, {20.0f, 35.0f}, {34.4f, 17.5f}, {20.0f, 12.0f}};
+    static const Vec2 point[] = {{5.6f, 17.5f}, {20.0f, 35.0f}, {34.4f, 17.5f}, {20.0f, 12.0f}};
     float d = std::min(paint::sdCircle(p, {13.5f, 14.5f}, 8.8f), paint::sdCircle(p, {26.5f, 14.5f}, 8.8f));
     d = std::min(d, paint::sdPolygon(p, point));
     if (d > 1.6f) return kTransparent;
@@ -117,7 +117,7 @@ Color coins(float x, float y, Color tint) {
 
 Color balloon(float x, float y) {
     const Vec2 p{x, y};
-    static const std::vector<Vec2> taper = {{8.6f, 18.0f}, {31.4f, 18.0f}, {23.5f, 29.5f}, {16.5f, 29.5f}};
+    static const Vec2 taper[] = {{8.6f, 18.0f}, {31.4f, 18.0f}, {23.5f, 29.5f}, {16.5f, 29.5f}};
     const float env = std::min(paint::sdCircle(p, {20.0f, 14.0f}, 11.5f), paint::sdPolygon(p, taper));
     const float basket = paint::sdBox(p, {16.5f, 32.5f}, {23.5f, 38.0f}, 1.0f);
     const float ropes = std::min(paint::sdSegment(p, {17.0f, 29.0f}, {17.5f, 33.0f}, 0.5f),

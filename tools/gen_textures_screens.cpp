@@ -30,6 +30,7 @@ struct Place {
 
 Color dragonOver(Color under, float x, float y, const Place& at, Color body, Color rim) {
     const Vec2 p = at.design(x, y);
+    if (p.x < -0.05f || p.x > 1.05f || p.y < -0.05f || p.y > 1.05f) return under;  // clear of its box
     const float far = sdDragonFarWing(p) * at.size;
     Color c = paint::mix(under, paint::mix(body, {0, 0, 0, 1}, 0.4f), paint::coverage(far));
     const float d = sdDragon(p) * at.size;
@@ -41,6 +42,7 @@ Color dragonOver(Color under, float x, float y, const Place& at, Color body, Col
 
 Color castleOver(Color under, float x, float y, const Place& at) {
     const Vec2 p = at.design(x, y);
+    if (p.x < -0.15f || p.x > 1.15f || p.y < -0.05f || p.y > 1.2f) return under;  // clear of hill and flag
     const float d = sdCastle(p) * at.size;
     Color c = paint::mix(under, paint::rgb(10, 10, 20), paint::coverage(d));
     const float w = sdCastleWindows(p) * at.size;
@@ -237,6 +239,7 @@ gen::Image logo() {
         c = paint::mix(c, paint::mix(paint::rgb(120, 80, 20), paint::rgb(255, 216, 110), shine), paint::coverage(ring));
         // The dragon in gold, outlined dark.
         const Vec2 p = dragon.design(x, y);
+        if (p.x < -0.05f || p.x > 1.05f || p.y < -0.05f || p.y > 1.05f) return c;
         const float dd = std::min(sdDragon(p), sdDragonFarWing(p)) * dragon.size;
         c = paint::mix(c, paint::rgb(30, 6, 2), paint::coverage(dd - 2.5f));
         const Color gold = paint::mix(paint::rgb(255, 236, 150), paint::rgb(200, 120, 20), (y - 100.0f) / 180.0f);

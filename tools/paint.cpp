@@ -56,11 +56,11 @@ float sdSegment(Vec2 p, Vec2 a, Vec2 b, float r) {
     return length(pa - ba * h) - r;
 }
 
-float sdPolygon(Vec2 p, const std::vector<Vec2>& v) {
-    if (v.size() < 3) return 1e9f;
+float sdPolygon(Vec2 p, const Vec2* v, size_t count) {
+    if (count < 3) return 1e9f;
     float d = dot(p - v[0], p - v[0]);
     float s = 1.0f;
-    for (size_t i = 0, j = v.size() - 1; i < v.size(); j = i, ++i) {
+    for (size_t i = 0, j = count - 1; i < count; j = i, ++i) {
         const Vec2 e = v[j] - v[i];
         const Vec2 w = p - v[i];
         const float den = dot(e, e);

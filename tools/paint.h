@@ -5,6 +5,7 @@
 // can repeat with a given period so that textures tile. Colours are straight
 // (not premultiplied) floats 0..1 and are blended "over" into gen::Image.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -41,7 +42,12 @@ float sdEllipse(Vec2 p, Vec2 c, Vec2 radii);  // close to exact near the outline
 float sdBox(Vec2 p, Vec2 lo, Vec2 hi, float cornerRadius = 0.0f);
 float sdSegment(Vec2 p, Vec2 a, Vec2 b, float r);  // capsule of radius r
 // Closed polygon (any winding, may be concave).
-float sdPolygon(Vec2 p, const std::vector<Vec2>& pts);
+float sdPolygon(Vec2 p, const Vec2* pts, size_t count);
+inline float sdPolygon(Vec2 p, const std::vector<Vec2>& pts) { return sdPolygon(p, pts.data(), pts.size()); }
+template <size_t N>
+float sdPolygon(Vec2 p, const Vec2 (&pts)[N]) {
+    return sdPolygon(p, pts, N);
+}
 // A stroke along a quadratic Bezier curve whose radius runs from r0 to r1.
 float sdTaperedCurve(Vec2 p, Vec2 a, Vec2 ctrl, Vec2 b, float r0, float r1, int segments = 12);
 inline float sdUnion(float a, float b) { return a < b ? a : b; }

@@ -184,7 +184,8 @@ std::vector<uint32_t> decodeUtf8(const std::string& text) {
     return out;
 }
 
-Text::Text(const std::string& utf8, float scaleX, float scaleY, bool bold) : sx_(scaleX), sy_(scaleY) {
+Text::Text(const std::string& utf8, float scaleX, float scaleY, bool bold)
+    : sx_(scaleX), sy_(scaleY), widen_(bold ? 0.5f : 0.0f) {
     struct Placed {
         const uint8_t* rows;
         int first, width;
@@ -212,9 +213,7 @@ Text::Text(const std::string& utf8, float scaleX, float scaleY, bool bold) : sx_
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < 5; ++c) {
                 if (!(p.rows[r] & (1 << (4 - c)))) continue;
-                const int gx = x + c - p.first;
-                grid_[static_cast<size_t>(r) * cols_ + gx] = 1;
-                if (bold && gx + 1 < cols_) grid_[static_cast<size_t>(r) * cols_ + gx + 1] = 1;
+                grid_[static_cast<size_t>(r) * cols_ + x + c - p.first] = 1;
             }
         x += p.width + 1;
     }
@@ -226,18 +225,24 @@ bool Text::lit(int col, int row) const {
 }
 
 float Text::distance(float x, float y, float maxDist) const {
-    // Cell (c, r) covers [c sx, (c+1) sx) x [(r-1) sy, r sy): row 1 starts at y = 0.
+    // Cell (c, r) covers [c sx, (c+1) sx) x [(r-1) sy, r sy): row 1 starts at
+    // y = 0. A lit cell reaches widen_ cells into its right neighbour.
     const int cc = static_cast<int>(std::floor(x / sx_));
     const int cr = static_cast<int>(std::floor(y / sy_)) + 1;
     const int reach = static_cast<int>(std::ceil(maxDist / std::min(sx_, sy_))) + 1;
-    const bool inside = lit(cc, cr);
+    const bool inside = lit(cc, cr) || (lit(cc - 1, cr) && x - cc * sx_ < widen_ * sx_);
     float best = maxDist;
     for (int r = cr - reach; r <= cr + reach; ++r)
         for (int c = cc - reach; c <= cc + reach; ++c) {
-            if (lit(c, r) == inside) continue;
-            const paint::Vec2 lo{c * sx_, (r - 1) * sy_};
-            const paint::Vec2 hi{(c + 1) * sx_, r * sy_};
-            // Inside: the distance to the nearest unlit cell, how deep the point lies.
+            const bool on = lit(c, r);
+            if (on == inside) continue;
+            paint::Vec2 lo{c * sx_, (r - 1) * sy_};
+            paint::Vec2 hi{(c + 1) * sx_, r * sy_};
+            if (on)
+                hi.x += widen_ * sx_;
+            else if (lit(c - 1, r))
+                lo.x += widen_ * sx_;
+            // Inside: the distance to the nearest free area, how deep the point lies.
             best = std::min(best, paint::sdBox({x, y}, lo, hi));
         }
     best = std::max(best, 0.0f);

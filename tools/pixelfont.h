@@ -27,7 +27,8 @@ std::vector<uint32_t> decodeUtf8(const std::string& text);
 class Text {
 public:
     // Lays out the text with cell size scaleX x scaleY pixels; bold widens
-    // every stroke by one cell to the right.
+    // every lit cell by half a cell to the right (gaps between strokes stay
+    // open) and spaces the letters by one more cell.
     Text(const std::string& utf8, float scaleX, float scaleY, bool bold = false);
 
     float width() const { return cols_ * sx_; }
@@ -45,6 +46,7 @@ private:
     std::vector<uint8_t> grid_;  // cols_ x kRows
     int cols_ = 0;
     float sx_, sy_;
+    float widen_ = 0;  // of a cell, for bold
 };
 
 // How drawText paints: a fill (flat, or a vertical gradient from top to
