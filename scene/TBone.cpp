@@ -122,7 +122,7 @@ TBone* TBone::buildChained(TSkeleton* owner, const TString& boneName, TPffData* 
     const TMatrix matrix = normalizeRows(part->matrix);
     TBuildChain link = {&boneName, chain};
     TBone* parentBone = buildChained(owner, part->getParentName(), model, &link);
-    TBone* bone = new TBone(boneName, matrix, parentBone, owner, owner->engine);
+    TBone* bone = new TBone(boneName, matrix, parentBone, owner, owner->skeletonEngine);
     if (!parentBone) {
         owner->roots.pushBack(bone, true);
         owner->root = bone;

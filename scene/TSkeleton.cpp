@@ -22,7 +22,7 @@ void copyChildren(const TBone& from, TBone& to, TSkeleton* owner) {
 }  // namespace
 
 TSkeleton::TSkeleton(TEngine* e)
-    : bones(nullptr), time(-1), currentTrack(-1), root(nullptr), engine(e), boneCount(0) {
+    : bones(nullptr), time(-1), currentTrack(-1), root(nullptr), skeletonEngine(e), boneCount(0) {
     for (int t = 0; t < kTrackCount; ++t) {
         trackEnd[t] = 0;
         trackLoaded[t] = false;
@@ -34,7 +34,7 @@ TSkeleton::TSkeleton(const TSkeleton& other)
       time(other.time),
       currentTrack(other.currentTrack),
       root(nullptr),
-      engine(other.engine),
+      skeletonEngine(other.skeletonEngine),
       boneCount(0) {
     for (int t = 0; t < kTrackCount; ++t) {
         trackEnd[t] = other.trackEnd[t];

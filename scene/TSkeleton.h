@@ -21,7 +21,7 @@ public:
     int time;            // animation clock, negative while blending in
     int currentTrack;    // -1 before the first start
     TBone* root;         // the root of the last tree built
-    TEngine* engine;
+    TEngine* skeletonEngine;  // handed to every bone
     int boneCount;
     int trackEnd[kTrackCount];     // time at which each track restarts
     bool trackLoaded[kTrackCount]; // an animation file was loaded into it
