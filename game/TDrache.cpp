@@ -12,8 +12,8 @@
 namespace {
 
 // Drawing units per world unit.
-const float kDrawScale = 100.0f;
-const float kWorldScale = 0.01f;
+const float kDrawingUnitsPerWorldUnit = 100.0f;
+const float kWorldUnitsPerDrawingUnit = 0.01f;
 
 }  // namespace
 
@@ -80,11 +80,11 @@ TDrache::~TDrache() { delete sphere; }
 
 void TDrache::position(TVector& out) { out = TSkinnedMeshInstance::position; }
 
-void TDrache::getPosition(TVector& out) { out = TSkinnedMeshInstance::position * kWorldScale; }
+void TDrache::getPosition(TVector& out) { out = TSkinnedMeshInstance::position * kWorldUnitsPerDrawingUnit; }
 
-TVector TDrache::getPosition() { return TSkinnedMeshInstance::position * kWorldScale; }
+TVector TDrache::getPosition() { return TSkinnedMeshInstance::position * kWorldUnitsPerDrawingUnit; }
 
-void TDrache::setPosition(const TVector& p) { TSkinnedMeshInstance::position = p * kDrawScale; }
+void TDrache::setPosition(const TVector& p) { TSkinnedMeshInstance::position = p * kDrawingUnitsPerWorldUnit; }
 
 void TDrache::moveBy(const TVector& v) { TSkinnedMeshInstance::position = TSkinnedMeshInstance::position + v; }
 

@@ -23,10 +23,10 @@ class TSound;
 
 class TDrache : public TSkinnedMeshInstance, public TMovingObject {
 public:
-    static const int kSlotCount = 16;       // slot-name and bone-name tables
-    static const int kInventorySize = 10;
-    static const int kGoldSackSlot = 6;
-    static const int kKind = 4;
+    static constexpr int kSlotCount = 16;       // slot-name and bone-name tables
+    static constexpr int kInventorySize = 10;
+    static constexpr int kGoldSackSlot = 6;
+    static constexpr int kKind = 4;
     static constexpr float kMass = 1000.0f;
     static constexpr float kSphereRadius = 1.5f;
 

@@ -51,9 +51,9 @@ public:
     // reads the drawable's.
     using TRenderable::engine;
 
-    static const int kItemSlots = 32;
-    static const int kCursorCentre = 200;
-    static const int kMaxMessagesPerFrame = 100;
+    static constexpr int kItemSlots = 32;
+    static constexpr int kCursorCentre = 200;
+    static constexpr int kMaxMessagesPerFrame = 100;
     // Result codes of run.
     enum { RESULT_MAIN_MENU = 1, RESULT_QUIT = 4, RESULT_EQUIPMENT = 5, RESULT_CASTLE = 8 };
 

@@ -30,7 +30,7 @@ struct TGoldEntry {
 
 class TKI {
 public:
-    static const int kArrayCapacity = 1024;
+    static constexpr int kArrayCapacity = 1024;
     // Sound slots of the controller: 0 holds a music slot.
     enum { SOUND_LOST = 0, SOUND_WIND = 1, SOUND_BIRD = 2, SOUND_BALLOON = 3, SOUND_SLOT_COUNT = 4 };
     // The dwarves' sample slots, read by the dwarves when they play a sound.
