@@ -1,18 +1,48 @@
 // The ground's part of the game: building it with the table of object kinds
 // that places the level's towers, castle, trees and dwarf houses, drawing it
 // each frame and in the water's reflection, and deleting it.
+#include "engine/TEngine.h"
+#include "engine/TString.h"
 #include "game/TGame.h"
+#include "platform/gl.h"
+#include "scene/TBoden.h"
+#include "scene/TGrid.h"
+#include "scene/TInstanceFactory.h"
 
 void TGame::setUpGround() {
-    // The ground (height image, level map, shadow map, the placement table
-    // of kinds, 16 x 16 tiles, 7 levels of detail) is built here once the
-    // ground class exists; until then the level has none.
+    // The placement table by level-map pixel value: 50 the tower kind, 100
+    // the castle kind, 150 the tree kind, 200 the dwarf-house kind, each
+    // once that kind exists. An empty entry places nothing (the ground logs
+    // the pixels it could not place).
+    TInstanceFactory* placement[TBoden::kCreateTableCapacity] = {};
+    boden = new TBoden(TString("terrain\\bodenheight1.tga"), TString("terrain\\LevelMap_1.tga"),
+                       TString("terrain\\shadowtest.sdm"), placement, TBoden::kCreateTableCapacity, 16, 7,
+                       indexBuffer, engine, 16);
+    ground = boden;
+    grid->setGround(boden);
 }
 
-void TGame::deleteGround() {}
+void TGame::deleteGround() {
+    if (grid) grid->setGround(nullptr);
+    ground = nullptr;
+    delete boden;
+    boden = nullptr;
+}
 
-void TGame::drawGround() {}
+void TGame::drawGround() {
+    if (boden) boden->draw();
+}
 
-void TGame::drawGroundObjects() {}
+// The objects standing on the ground (alpha-tested leaves), then the
+// visibility and detail of the tiles for the next frame.
+void TGame::drawGroundObjects() {
+    if (!boden) return;
+    glEnable(GL_ALPHA_TEST);
+    boden->drawDisplayLists();
+    glDisable(GL_ALPHA_TEST);
+    boden->update(engine->camera, 100.0f, 100000.0f);
+}
 
-void TGame::drawGroundReflection() {}
+void TGame::drawGroundReflection() {
+    if (boden) boden->drawVertexArrays(true);
+}
