@@ -16,8 +16,10 @@
 #include "game/TGame.h"
 #include "game/TKI.h"
 #include "game/TRoutingTable.h"
+#include "platform/gl.h"
 #include "platform/sound.h"
 #include "scene/TBoundingSphere.h"
+#include "scene/THeightSource.h"
 
 namespace {
 
@@ -114,10 +116,34 @@ TEST_F(GameFrameTest, LevelSetUpBuildsCamerasMaterialsAndDragon) {
     const TVector p = game->dragon->getPosition();
     EXPECT_FLOAT_EQ(1024.0f, p.x);
     EXPECT_FLOAT_EQ(1024.0f, p.y);
+    ASSERT_NE(nullptr, game->ground);
+    EXPECT_NEAR(game->ground->getHeight(p) - 30.0f, p.z, 1e-3f);
+    EXPECT_LT(p.z, 500.0f);  // above the water
     EXPECT_GE(game->dragon->soundSlots[TDrache::SOUND_FIRE], 0);
     EXPECT_GE(game->dragon->soundSlots[TDrache::SOUND_SNARL], 0);
     EXPECT_EQ(1, game->invertMouse);
     EXPECT_EQ(TGame::RESULT_QUIT, game->resultCode);
+}
+
+TEST_F(GameFrameTest, FrameDrawsSkyGroundAndMinimap) {
+    const float clear[3] = {0.5f, 0.5f, 1.0f};
+    auto differsFromClear = [&](int x, int y) {
+        float rgb[3];
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_FLOAT, rgb);
+        return std::fabs(rgb[0] - clear[0]) + std::fabs(rgb[1] - clear[1]) + std::fabs(rgb[2] - clear[2]) > 0.05f;
+    };
+    for (int i = 0; i < 3; ++i) {  // the ground picks its tiles for the next frame
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game->followCamera.apply();
+        frame(50.0f);
+    }
+    // The minimap fills the bottom left corner (window rows from the bottom).
+    EXPECT_TRUE(differsFromClear(90, 90));
+    // Sky or ground covers the rest of the picture.
+    int covered = 0;
+    for (int y = 200; y < 480; y += 40)
+        for (int x = 200; x < 640; x += 40) covered += differsFromClear(x, y) ? 1 : 0;
+    EXPECT_GT(covered, 70);
 }
 
 TEST_F(GameFrameTest, GameTimeIsFiveTimesTheWallClockWithItsFractionCarried) {
