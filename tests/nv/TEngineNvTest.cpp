@@ -41,7 +41,8 @@ std::string writeNvProgramOnly() {
 TEST(TEngineNvTest, FragmentProgramsTakeTheNvPath) {
     TEngine* engine = makeEngine();
     ASSERT_NE(nullptr, engine);
-    const TString name(writeNvProgramOnly().c_str());
+    const std::string file = writeNvProgramOnly();
+    const TString name(file.c_str());
 
     if (!has_GL_NV_fragment_program) {
         // Neither the driver nor the layer offers NV programs: no slot, no
