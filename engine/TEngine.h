@@ -56,6 +56,10 @@ public:
     TString fragmentProgramNames[10];
     int vertexProgramCount = 0;
     int fragmentProgramCount = 0;
+    // Per slot: the program compiled. A slot whose program failed keeps its
+    // place (loading the name again returns it) but is never bound.
+    bool vertexProgramValid[10] = {};
+    bool fragmentProgramValid[10] = {};
 
     HGLRC glContext = nullptr;
     HWND window = nullptr;
@@ -82,10 +86,16 @@ public:
     // The engine if it exists, else null.
     static TEngine* existing();
     // Deletes the engine (releasing its GL context); getInstance then makes a
-    // new one.
+    // new one. Deleting the engine directly clears the instance as well.
     static void destroyInstance();
 
+    // Makes the window's GL context and fixed state, loads the extensions and
+    // the default material and font. No window, no GL context, or a driver
+    // without an entry point the program calls: the "Window Creation Error."
+    // box and exit code 1 (nothing could be drawn).
     TEngine(int width, int height, HWND window, TCamera* camera, TRenderable* screen);
+    // Frees the lists and programs with the window's context current, then
+    // the context.
     ~TEngine() override;
 
     // Render-context operations (forwarded while a pbuffer is active).
@@ -132,11 +142,25 @@ public:
     TMaterial* findMaterial(const TString& name);
     TMaterial* addMaterial(const TMaterialData& data);
 
-    // GPU programs: the slot of the file (loaded once), or -1 when the table
-    // is full.
+    // GPU programs: the slot of the file (loaded once; the engine keeps the
+    // program). -1, with a log line, when the table is full, the file cannot
+    // be read or the driver has no program interface. A program that does not
+    // compile shows a message box and still gets a slot, one that is not
+    // valid.
     int loadVertexProgram(const TString& fileName);
     int loadFragmentProgram(const TString& fileName);
+    // True only for a slot in use whose program compiled; materials bind
+    // only such slots (any other slot counts as no program).
+    bool isVertexProgramValid(int slot) const;
+    bool isFragmentProgramValid(int slot) const;
 
     // The font of this height and weight, made on first request.
     TFont* getFont(int height, int weight);
+
+private:
+    // The GL state set once after the context is made: clear values, depth
+    // test, blending, light 0, colour material, fog.
+    void setFixedState();
+    // Deletes the GL program objects of both tables (context current).
+    void deletePrograms();
 };

@@ -1,0 +1,7 @@
+#include "engine/TBufferObject.h"
+
+#include "platform/gl.h"
+
+TBufferObject::~TBufferObject() {
+    if (name && glDeleteBuffersARB) glDeleteBuffersARB(1, &name);
+}

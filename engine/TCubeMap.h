@@ -1,0 +1,20 @@
+#pragma once
+// TCubeMap is a cube-map texture from six TGA files in "tex\" (the sky box),
+// clamped to the edges, filtered linearly, without mipmaps.
+
+#include "engine/TTexture.h"
+
+class TEngine;
+
+class TCubeMap : public TTexture {
+public:
+    // Faces in the order +X, -X, +Y, -Y, +Z, -Z; each file name is reduced
+    // to "tex\" + its part after the last backslash. A face whose file
+    // cannot be read is not uploaded (its reader logs it), which leaves the
+    // cube map incomplete. The texture registers in the engine's list.
+    TCubeMap(const TString& name, const TString& positiveX, const TString& negativeX, const TString& positiveY,
+             const TString& negativeY, const TString& positiveZ, const TString& negativeZ, TEngine* engine);
+    ~TCubeMap() override = default;
+
+    static const GLenum kFaces[6];
+};

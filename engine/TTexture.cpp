@@ -1,0 +1,42 @@
+#include "engine/TTexture.h"
+
+#include "engine/TList.h"
+#include "engine/TRenderContext.h"
+#include "engine/TTextureLayer.h"
+
+TTexture::TTexture(const TTextureLayer& layer, uint32_t textureId, TRenderContext* owner)
+    : unit(-1),
+      target(GL_TEXTURE_2D),
+      id(textureId),
+      context(owner),
+      sScale(layer.getValue(0)),
+      tScale(layer.getValue(1)),
+      layerValue(layer.getInteger()) {
+    name.assign(layer.getTextureName());
+    if (context) {
+        if (TList<TTexture>* list = context->getTextureList()) list->pushFront(this, true);
+    }
+}
+
+void TTexture::bind(int toUnit) {
+    unit = toUnit;
+    context->setActiveTexture(toUnit);
+    const uint32_t current = context->getUnitTarget(toUnit);
+    if (current != target) {
+        if (current != 0) glDisable(current);
+        glEnable(target);
+        context->setUnitTarget(toUnit, target);
+    }
+    glBindTexture(target, id);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef(sScale, tScale, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+TPackedRows::TPackedRows() : previous(4) {
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previous);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+TPackedRows::~TPackedRows() { glPixelStorei(GL_UNPACK_ALIGNMENT, previous); }
