@@ -49,7 +49,9 @@ void drawFill(float x0, float fraction, float y0, float y1, float tTop, float tB
              tTop, tBottom);
 }
 
-// True once the clock has reached the time (wrap-safe).
+// Clock arithmetic wraps with the 32-bit clock instead of overflowing.
+int32_t later(uint32_t time, int32_t ms) { return static_cast<int32_t>(time + static_cast<uint32_t>(ms)); }
+// True once the clock has reached the time.
 bool reached(uint32_t now, int32_t time) { return static_cast<int32_t>(now - static_cast<uint32_t>(time)) >= 0; }
 
 }  // namespace
@@ -95,7 +97,7 @@ int TTopbar::percentOf(float value) {
 void TTopbar::setLife(float value) {
     const uint32_t now = timeGetTime();
     if (value < fraction[kLife]) {
-        if (!blinking[kLife]) nextToggle[kLife] = static_cast<int32_t>(now) + kLifeToggleMs;
+        if (!blinking[kLife]) nextToggle[kLife] = later(now, kLifeToggleMs);
         blinking[kLife] = 1;
         phase[kLife] = 1;
         blinkStart[kLife] = static_cast<int32_t>(now);
@@ -110,7 +112,7 @@ void TTopbar::setGold(float value) {
     if (value < fraction[kGold]) {
         blinkStart[kGold] = static_cast<int32_t>(now);
         if (!blinking[kGold]) {
-            nextToggle[kGold] = static_cast<int32_t>(now) + kGoldToggleMs;
+            nextToggle[kGold] = later(now, kGoldToggleMs);
             phase[kGold] = 1;
         }
         blinking[kGold] = 1;
@@ -156,10 +158,10 @@ void TTopbar::draw() {
 void TTopbar::advanceBlink(int gauge, int32_t toggleMs, int32_t lengthMs, uint32_t now) {
     if (!blinking[gauge]) return;
     if (reached(now, nextToggle[gauge])) {
-        nextToggle[gauge] = static_cast<int32_t>(now) + toggleMs;
+        nextToggle[gauge] = later(now, toggleMs);
         phase[gauge] = !phase[gauge];
     }
-    if (reached(now, blinkStart[gauge] + lengthMs)) blinking[gauge] = 0;
+    if (reached(now, later(static_cast<uint32_t>(blinkStart[gauge]), lengthMs))) blinking[gauge] = 0;
 }
 
 void TTopbar::drawGauges(uint32_t now) {
