@@ -5,15 +5,19 @@
 // TMaterial.h and TTexture.h are in; the engine's sources then include those.
 
 #include "engine/TString.h"
-
+#if __has_include("engine/TMaterialData.h")
+#include "engine/TMaterialData.h"
+#include "engine/TTextureLayer.h"
+#else
 class TTextureLayer {};
-
-class TImage {};
 
 class TMaterialData {
 public:
     virtual ~TMaterialData() = default;
 };
+#endif
+
+class TImage {};
 
 class TMaterial : public TMaterialData {
 public:
