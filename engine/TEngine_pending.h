@@ -4,18 +4,9 @@
 // and TEngine_pending.cpp together once engine/TCamera.h, TFont.h,
 // TMaterial.h and TTexture.h are in; the engine's sources then include those.
 
-#include "engine/TString.h"
-#if __has_include("engine/TMaterialData.h")
 #include "engine/TMaterialData.h"
+#include "engine/TString.h"
 #include "engine/TTextureLayer.h"
-#else
-class TTextureLayer {};
-
-class TMaterialData {
-public:
-    virtual ~TMaterialData() = default;
-};
-#endif
 
 class TImage {};
 
