@@ -119,20 +119,27 @@ int _read(int fd, void* buffer, unsigned count) {
     char* out = static_cast<char*>(buffer);
     const ssize_t got = ::read(fd, out, count);
     if (got <= 0 || !isTextMode(fd)) return static_cast<int>(got);
-    // Text mode: CR LF becomes LF. A CR at the very end of the block is kept
-    // back when a LF follows it in the file.
-    ssize_t n = got;
+    // Text mode: CR LF becomes LF. For a CR at the very end of the block the
+    // next byte of the file decides: a LF is consumed and the pair becomes LF.
+    const ssize_t n = got;
+    bool lastPairsWithNext = false;
     if (out[n - 1] == '\r') {
         char next;
         const ssize_t more = ::read(fd, &next, 1);
         if (more == 1) {
-            if (next == '\n') out[n - 1] = '\n';
+            if (next == '\n') lastPairsWithNext = true;
             else ::lseek(fd, -1, SEEK_CUR);
         }
     }
     ssize_t w = 0;
     for (ssize_t r = 0; r < n; ++r) {
-        if (out[r] == '\r' && r + 1 < n && out[r + 1] == '\n') continue;
+        if (out[r] == '\r') {
+            if (r + 1 < n && out[r + 1] == '\n') continue;  // the LF follows
+            if (r + 1 == n && lastPairsWithNext) {
+                out[w++] = '\n';
+                continue;
+            }
+        }
         out[w++] = out[r];
     }
     return static_cast<int>(w);

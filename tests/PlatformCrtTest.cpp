@@ -79,6 +79,9 @@ TEST_F(CrtFiles, TextModeJoinsCrLfSplitAcrossReads) {
     // A lone CR at the end of a block stays and the next byte is not lost.
     const std::string q = makeFile("u.txt", "ab\rcd");
     EXPECT_EQ(readAll(q, _O_RDONLY, 3), "ab\rcd");
+    // A lone CR right before a CR LF pair that straddles a block boundary.
+    const std::string r = makeFile("v.txt", "a\r\r\nb");
+    EXPECT_EQ(readAll(r, _O_RDONLY, 3), "a\r\nb");
 }
 
 TEST_F(CrtFiles, BinaryModeKeepsEveryByte) {

@@ -1,0 +1,50 @@
+#pragma once
+// Runs the real program (`game` or `game_nv` from the build folder) headless in
+// a fresh folder of its own: the generated data folders are linked in, an
+// init.props is written, the test hooks are set through the environment, and
+// the run's exit code, output and "Log.txt" come back.
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct GameOptions {
+    std::string program = "game";
+    // Lines of init.props; the generated defaults with STARTUP=OFF when empty.
+    std::string initProps;
+    bool writeInitProps = true;
+    // Scripted input (the test hooks' format); none when empty.
+    std::string script;
+    int frameLimit = 300;  // GAME_TEST_FRAMES; 0 for none
+    int frameMs = 20;      // GAME_TEST_FRAME_MS; 0 for the real clock
+    std::vector<int> screenshots;  // frames to capture
+    std::map<std::string, std::string> env;  // further variables
+    int timeoutSeconds = 240;
+};
+
+struct GameRun {
+    int exitCode = -1;      // -1 when killed by a signal or the timeout
+    bool timedOut = false;
+    std::string output;     // standard output
+    std::string errors;     // standard error
+    std::string log;        // Log.txt
+    std::string dir;        // the run's folder (screenshots are written here)
+
+    std::string shot(int frame) const;  // path of a screenshot
+};
+
+// The generated init.props with the given keys replaced (or added).
+std::string defaultInitProps(const std::map<std::string, std::string>& overrides = {});
+
+GameRun runGame(const GameOptions& options);
+
+// An RGB picture read from a PNG file; empty when it cannot be read.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    bool valid() const { return width > 0 && height > 0; }
+    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+Picture readPng(const std::string& path);
