@@ -1,0 +1,428 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scene/TBoundingSphere.h"
+#include "scene/TGrid.h"
+#include "scene/TGridCell.h"
+#include "scene/THeightSource.h"
+#include "scene/TMovingObject.h"
+#include "scene/TWorld.h"
+
+namespace {
+
+struct FlatGround : THeightSource {
+    explicit FlatGround(float h) : height(h) {}
+    float getHeight(const TVector&) override { return height; }
+    float height;
+};
+
+using Events = std::vector<std::string>;
+
+// A named world object with one sphere on its position that writes every
+// contact it is told of as "me<other" and may run a hook on it.
+class Ball : public TMovingObject {
+public:
+    Ball(TWorld* w, const char* n, int layer, const TVector& p, bool isSpecialObject, Events* ev, float radius = 1.0f)
+        : TMovingObject(layer, w, 100.0f), name(n), pos(p), sphere(&pos, radius), special(isSpecialObject), events(ev) {
+        registerBack();
+        updateCell();
+    }
+
+    int getSphereCount() override { return 1; }
+    TBoundingSphere** getSpheres() override { return spheres; }
+    void getPosition(TVector& out) override { out = pos; }
+    void setPosition(const TVector& p) override { pos = p; }
+    void moveBy(const TVector& v) override { pos = pos + v; }
+    void playSound() override {}
+    void think() override {}
+    int getKind() override { return 9; }
+    bool isSpecial() override { return special; }
+    void onCollision(TGridObject* other, TBoundingSphere* own, TBoundingSphere* theirs) override {
+        EXPECT_EQ(own, &sphere);
+        EXPECT_NE(theirs, nullptr);
+        if (events) events->push_back(name + "<" + static_cast<Ball*>(other)->name);
+        if (hook) hook(static_cast<Ball*>(other));
+    }
+    void placeOnGround(THeightSource* ground) override {
+        if (events) events->push_back(name + " lands");
+        TMovingObject::placeOnGround(ground);
+        if (landHook) landHook();
+    }
+    void moveTo(const TVector& p) {
+        pos = p;
+        updateCell();
+    }
+
+    std::string name;
+    TVector pos;
+    TBoundingSphere sphere;
+    TBoundingSphere* spheres[1] = {&sphere};
+    bool special;
+    Events* events;
+    std::function<void(Ball*)> hook;
+    std::function<void()> landHook;
+};
+
+class GridTest : public ::testing::Test {
+protected:
+    GridTest() : grid(TVector(0, 0, -512), TVector(2048, 2048, 640), nullptr) { world.grid = &grid; }
+    ~GridTest() override {
+        while (world.objects.head) delete world.objects.head->value;
+    }
+    Ball* ball(const char* name, int layer, const TVector& p, bool special = false, float radius = 1.0f) {
+        return new Ball(&world, name, layer, p, special, &events, radius);
+    }
+    std::vector<std::string> cellList(TGridCell* c, int layer) {
+        std::vector<std::string> out;
+        for (TListNode<TGridObject>* n = c->lists[layer].head; n; n = n->next)
+            out.push_back(static_cast<Ball*>(n->value)->name);
+        return out;
+    }
+
+    TGrid grid;
+    TWorld world;
+    Events events;
+};
+
+const TVector kCentre(100, 100, 0);  // inside cell (1, 1, 7)
+
+}  // namespace
+
+// ------------------------------------------------------------- lookup
+
+TEST_F(GridTest, CellsTileTheBoxInIndexOrder) {
+    EXPECT_FLOAT_EQ(grid.cellSize.x, 64.0f);
+    EXPECT_FLOAT_EQ(grid.cellSize.y, 64.0f);
+    EXPECT_FLOAT_EQ(grid.cellSize.z, 72.0f);
+    TGridCell* c = grid.cells[((2 * 32) + 3) * 16 + 5];
+    EXPECT_EQ(c, grid.cellAt(2, 3, 5));
+    EXPECT_FLOAT_EQ(c->min.x, 128.0f);
+    EXPECT_FLOAT_EQ(c->min.y, 192.0f);
+    EXPECT_FLOAT_EQ(c->min.z, -512.0f + 360.0f);
+    EXPECT_FLOAT_EQ(c->max.z, -512.0f + 432.0f);
+    EXPECT_EQ(grid.cellAt(32, 0, 0), nullptr);
+    EXPECT_EQ(grid.cellAt(0, 0, -1), nullptr);
+}
+
+TEST_F(GridTest, FindCellBoundaries) {
+    EXPECT_EQ(grid.findCell(TVector(0, 0, -512)), grid.cellAt(0, 0, 0));  // min is in cell 0
+    EXPECT_EQ(grid.findCell(TVector(2047.9f, 2047.9f, 639.9f)), grid.cellAt(31, 31, 15));
+    // The far faces of the box belong to no cell.
+    EXPECT_EQ(grid.findCell(TVector(2048, 10, 0)), nullptr);
+    EXPECT_EQ(grid.findCell(TVector(10, 2048, 0)), nullptr);
+    EXPECT_EQ(grid.findCell(TVector(10, 10, 640)), nullptr);
+    EXPECT_EQ(grid.findCell(TVector(-0.01f, 10, 0)), nullptr);
+    EXPECT_EQ(grid.findCell(TVector(10, 10, -513)), nullptr);
+    EXPECT_EQ(grid.findCell(TVector(10, 10, 1e9f)), nullptr);
+    // An inner face belongs to the higher cell on lookup.
+    EXPECT_EQ(grid.findCell(TVector(64, 0, -512)), grid.cellAt(1, 0, 0));
+    EXPECT_EQ(grid.cellAt(0, 0, 0)->findCell(TVector(100, 100, 0)), grid.cellAt(1, 1, 7));
+}
+
+TEST_F(GridTest, ContainsIsClosedOnBothEnds) {
+    TGridCell* c = grid.cellAt(1, 1, 1);
+    EXPECT_TRUE(c->contains(c->min));
+    EXPECT_TRUE(c->contains(c->max));
+    EXPECT_FALSE(c->contains(c->max + TVector(0.01f, 0, 0)));
+    EXPECT_FALSE(c->contains(c->min - TVector(0, 0, 0.01f)));
+}
+
+// ------------------------------------------------------------- filing
+
+TEST_F(GridTest, ObjectKeepsItsCellOnASharedFace) {
+    Ball* b = ball("b", 0, TVector(63, 10, 0));
+    EXPECT_EQ(b->cell, grid.cellAt(0, 0, 7));
+    b->moveTo(TVector(64, 10, 0));  // the shared face: stays
+    EXPECT_EQ(b->cell, grid.cellAt(0, 0, 7));
+    b->moveTo(TVector(64.5f, 10, 0));
+    EXPECT_EQ(b->cell, grid.cellAt(1, 0, 7));
+    EXPECT_TRUE(grid.cellAt(0, 0, 7)->lists[0].isEmpty());
+    b->moveTo(TVector(64, 10, 0));  // back on the face, from the other side
+    EXPECT_EQ(b->cell, grid.cellAt(1, 0, 7));
+    EXPECT_EQ(cellList(grid.cellAt(1, 0, 7), 0), (std::vector<std::string>{"b"}));
+}
+
+TEST_F(GridTest, EntersOnlyAtItsFirstUpdateAndLeavesOutsideTheBox) {
+    Ball* b = ball("b", 1, kCentre);
+    b->leaveCell();
+    EXPECT_EQ(b->cell, nullptr);
+    EXPECT_TRUE(grid.activeCells.isEmpty());
+    b->pos = TVector(200, 200, 0);
+    EXPECT_EQ(b->cell, nullptr);  // moving alone files nothing
+    b->updateCell();
+    EXPECT_EQ(b->cell, grid.cellAt(3, 3, 7));
+    b->moveTo(TVector(-5, 200, 0));
+    EXPECT_EQ(b->cell, nullptr);
+    EXPECT_TRUE(grid.activeCells.isEmpty());
+    b->moveTo(TVector(5, 200, 0));  // comes back
+    EXPECT_EQ(b->cell, grid.cellAt(0, 3, 7));
+}
+
+TEST_F(GridTest, ActiveCellsAndOccupiedLayers) {
+    TGridCell* c = grid.findCell(kCentre);
+    Ball* ground0 = ball("g", 0, kCentre);
+    EXPECT_EQ(c->active, 0);  // layer 0 never activates
+    EXPECT_EQ(c->occupiedLayers, 0);
+    Ball* dragonA = ball("d1", 2, kCentre);
+    Ball* dragonB = ball("d2", 2, kCentre);
+    EXPECT_EQ(c->active, 1);
+    EXPECT_EQ(c->occupiedLayers, 1);  // a second layer-2 object changes nothing
+    Ball* pile = ball("p", 1, kCentre);
+    EXPECT_EQ(c->occupiedLayers, 2);
+    EXPECT_EQ(grid.activeCells.count(), 1);
+    EXPECT_EQ(cellList(c, 2), (std::vector<std::string>{"d2", "d1"}));  // newest first
+
+    delete pile;  // the last layer-1 object; layer 2 keeps the cell active
+    EXPECT_EQ(c->occupiedLayers, 1);
+    EXPECT_EQ(c->active, 1);
+    delete dragonA;
+    EXPECT_EQ(c->active, 1);
+    EXPECT_EQ(cellList(c, 2), (std::vector<std::string>{"d2"}));
+    delete dragonB;
+    EXPECT_EQ(c->active, 0);
+    EXPECT_EQ(c->occupiedLayers, 0);
+    EXPECT_TRUE(grid.activeCells.isEmpty());
+    EXPECT_EQ(cellList(c, 0), (std::vector<std::string>{"g"}));
+    (void)ground0;
+
+    // The most recently activated cell comes first.
+    ball("x", 1, TVector(500, 500, 0));
+    ball("y", 3, TVector(900, 900, 0));
+    EXPECT_EQ(grid.activeCells.head->value, grid.findCell(TVector(900, 900, 0)));
+    EXPECT_EQ(grid.activeCells.tail->value, grid.findCell(TVector(500, 500, 0)));
+}
+
+TEST_F(GridTest, InsertRefusesUnknownLayers) {
+    TGridCell* c = grid.cellAt(0, 0, 0);
+    EXPECT_EQ(c->insert(nullptr, 4), nullptr);
+    EXPECT_EQ(c->insert(nullptr, -1), nullptr);
+    Ball* odd = ball("odd", 7, kCentre);
+    EXPECT_EQ(odd->cell, nullptr);
+    EXPECT_TRUE(grid.activeCells.isEmpty());
+}
+
+TEST(TGridLifetime, GridGoingFirstLeavesObjectsUnfiled) {
+    TWorld world;
+    Ball* b;
+    {
+        TGrid grid(TVector(0, 0, -512), TVector(2048, 2048, 640), nullptr);
+        world.grid = &grid;
+        b = new Ball(&world, "b", 1, kCentre, false, nullptr);
+        EXPECT_NE(b->cell, nullptr);
+    }
+    EXPECT_EQ(b->cell, nullptr);
+    b->grid = nullptr;
+    delete b;  // must not touch the freed cell
+}
+
+// ------------------------------------------------------- collision pass
+
+TEST_F(GridTest, PairOrderAndWhoIsTold) {
+    // Layer 0 special vs layer 1 special: both, lower first.
+    ball("a0", 0, kCentre, true);
+    ball("b1", 1, kCentre, true);
+    // Layer 0 plain vs layer 2 plain: the higher one is told without being asked.
+    ball("c2", 2, kCentre, false);
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"a0<b1", "b1<a0",  // (0, 1)
+                              "a0<c2",           // (0, 2): a0 special, c2 not
+                              "b1<c2"}));        // (1, 2): b1 special, c2 not
+}
+
+TEST_F(GridTest, PlainLowerObjectLetsTheHigherOneHear) {
+    ball("wall", 0, kCentre, false);
+    ball("fire", 1, kCentre, false);
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"fire<wall"}));
+}
+
+TEST_F(GridTest, ListsRunNewestFirstAndSameLayersNeverMeet) {
+    ball("old", 0, kCentre, true);
+    ball("new", 0, kCentre, true);
+    ball("p", 1, kCentre, false);
+    ball("q", 1, kCentre, false);
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"new<q", "new<p", "old<q", "old<p"}));
+}
+
+TEST_F(GridTest, SeparatedObjectsAndOtherCellsDoNotMeet) {
+    ball("a", 0, kCentre, true);
+    ball("far", 1, kCentre + TVector(1.5f, 0, 0), true);  // 2.25 > 2: apart
+    ball("elsewhere", 1, TVector(400, 400, 0), true);
+    ball("outside", 1, TVector(-1, -1, 0), true);
+    EXPECT_EQ(grid.activeCells.count(), 2);
+    grid.processCollisions();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(GridTest, CellWithOnlyLayerZeroIsNeverVisited) {
+    ball("a", 0, kCentre, true);
+    ball("b", 0, kCentre, true);
+    grid.processCollisions();
+    grid.findCell(kCentre)->processCollisions();
+    EXPECT_TRUE(events.empty());
+}
+
+// --------------------------------------------------------- ground contact
+
+TEST_F(GridTest, SetGroundMarksThreeCellsPerColumn) {
+    FlatGround flat(100.0f);  // iz = (100 + 512) / 72 = 8.5
+    grid.setGround(&flat);
+    for (int iz = 0; iz < 16; ++iz) {
+        const bool expected = iz >= 7 && iz <= 9;
+        EXPECT_EQ(grid.cellAt(5, 6, iz)->ground != nullptr, expected) << iz;
+    }
+    grid.setGround(nullptr);
+    EXPECT_EQ(grid.cellAt(5, 6, 8)->ground, nullptr);
+}
+
+TEST_F(GridTest, GroundContactOnlyInGroundCellsForAirborneUpperLayers) {
+    FlatGround flat(100.0f);
+    const TVector low(100, 100, 99.5f);  // reaches below z = 100
+    Ball* tower = ball("tower", 0, low);
+    Ball* pile = ball("pile", 1, low);
+    Ball* resting = ball("resting", 2, low + TVector(10, 0, 0));
+    tower->onGround = 0;
+    pile->onGround = 0;
+    // No ground anywhere: only the pair tests run.
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"pile<tower"}));
+    EXPECT_EQ(pile->onGround, 0);
+
+    events.clear();
+    grid.setGround(&flat);
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"pile<tower", "pile lands"}));
+    EXPECT_EQ(pile->onGround, 1);
+    EXPECT_FLOAT_EQ(pile->pos.z, 100.0f);
+    EXPECT_EQ(tower->onGround, 0);  // layer 0 keeps itself on the ground
+    (void)resting;                  // on the ground already: not tested
+
+    // A cell away from the surface has no ground: a falling object there is
+    // not placed even where the height source would say it is below ground.
+    Ball* bird = ball("bird", 2, TVector(600, 600, 600));
+    bird->onGround = 0;
+    flat.height = -500.0f;
+    grid.processCollisions();
+    EXPECT_EQ(bird->onGround, 0);
+}
+
+// ------------------------------------------- changes made by the handlers
+
+TEST_F(GridTest, HandlerDeletingTheOtherObjectSkipsOnlyThatOne) {
+    Ball* hunter = ball("hunter", 0, kCentre, true);
+    Ball* first = ball("first", 1, kCentre, true);
+    ball("second", 1, kCentre, true);  // newest: met first
+    Ball* victim = first;
+    hunter->hook = [&](Ball* other) {
+        if (other->name == "second") {
+            delete victim;  // a later entry of the same list
+            victim = nullptr;
+        }
+    };
+    ball("dragon", 2, kCentre, true);
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"hunter<second", "second<hunter", "hunter<dragon", "dragon<hunter",
+                              "second<dragon", "dragon<second"}));
+}
+
+TEST_F(GridTest, HandlerDeletingItsPartnerBeforeThePartnerHears) {
+    Ball* a = ball("a", 0, kCentre, true);
+    ball("b", 1, kCentre, true);
+    a->hook = [](Ball* other) {
+        if (other->name == "b") delete other;
+    };
+    ball("c", 2, kCentre, true);
+    grid.processCollisions();
+    // b is gone before it could be told; a goes on to meet c.
+    EXPECT_EQ(events, (Events{"a<b", "a<c", "c<a"}));
+    EXPECT_EQ(world.objects.count(), 2);
+}
+
+TEST_F(GridTest, HandlerDeletingItselfEndsItsPart) {
+    Ball* a = ball("a", 0, kCentre, true);
+    ball("b", 1, kCentre, true);
+    ball("c", 2, kCentre, true);
+    a->hook = [a](Ball*) { delete a; };
+    ball("z", 0, kCentre, true);  // newest of layer 0: met first
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"z<b", "b<z", "a<b",  // a is gone: b not told, c not met
+                              "z<c", "c<z", "b<c", "c<b"}));
+}
+
+TEST_F(GridTest, HandlerMovingItselfAwayIsHeardOnceAndNotTestedFurtherHere) {
+    // Everything sits just inside the high x face of cell (1, 1, 7).
+    const TVector edge(127.9f, 100, 0);
+    Ball* fire = ball("fire", 1, TVector(127.5f, 100, 0), true);
+    ball("w1", 0, edge, true);
+    ball("w2", 0, edge, true);  // newest: met first
+    ball("d", 2, edge, true);
+    // Across the face into cell (2, 1, 7), still overlapping w1 and d.
+    fire->hook = [fire](Ball*) { fire->moveTo(TVector(128.2f, 100, 0)); };
+    grid.processCollisions();
+    // w2 meets fire and fire hears of it while moving away; after that fire
+    // takes no part in this cell's pass (w1 and d do not meet it here), and
+    // the cell it entered waits for the next pass.
+    EXPECT_EQ(events, (Events{"w2<fire", "fire<w2", "w2<d", "d<w2", "w1<d", "d<w1"}));
+    EXPECT_EQ(fire->cell, grid.cellAt(2, 1, 7));
+    EXPECT_EQ(grid.activeCells.count(), 2);
+}
+
+TEST_F(GridTest, MovedPartnerStillHearsOfTheContact) {
+    Ball* wall = ball("wall", 0, kCentre, true);
+    Ball* fire = ball("fire", 1, kCentre, true);
+    wall->hook = [fire](Ball*) { fire->moveTo(TVector(1000, 1000, 0)); };
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"wall<fire", "fire<wall"}));
+    // The cell it left is inactive now; the next pass has nothing to do there.
+    events.clear();
+    grid.processCollisions();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(GridTest, ObjectsCreatedDuringThePassWaitForTheNext) {
+    Ball* wall = ball("wall", 0, kCentre, true);
+    ball("fire", 1, kCentre, true);
+    int made = 0;
+    wall->hook = [&](Ball*) {
+        if (made++ == 0) {
+            ball("gold", 1, kCentre, true);             // same cell
+            ball("gold2", 1, TVector(700, 700, 0), true);  // activates another cell
+            ball("wall2", 0, TVector(700, 700, 0), true);
+        }
+    };
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"wall<fire", "fire<wall"}));
+    events.clear();
+    grid.processCollisions();
+    EXPECT_EQ(events.size(), 6u);  // wall meets gold and fire, wall2 meets gold2
+}
+
+TEST_F(GridTest, PassStartedFromAHandlerIsRefused) {
+    Ball* a = ball("a", 0, kCentre, true);
+    ball("b", 1, kCentre, false);
+    a->hook = [this](Ball*) {
+        grid.processCollisions();
+        grid.findCell(kCentre)->processCollisions();
+    };
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"a<b"}));
+}
+
+TEST_F(GridTest, DeletingAnObjectInTheGroundStepIsSafe) {
+    FlatGround flat(100.0f);
+    grid.setGround(&flat);
+    const TVector low(100, 100, 99.5f);
+    Ball* p1 = ball("p1", 1, low);
+    Ball* p2 = ball("p2", 1, low);
+    Ball* d = ball("d", 2, low + TVector(20, 0, 0));  // same cell, apart
+    p1->onGround = 0;
+    p2->onGround = 0;
+    d->onGround = 0;
+    p2->landHook = [p1] { delete p1; };  // p2 is newest and lands first
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"p2 lands", "d lands"}));
+}
