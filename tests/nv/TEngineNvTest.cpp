@@ -56,6 +56,16 @@ TEST(TEngineNvTest, FragmentProgramsTakeTheNvPath) {
         EXPECT_TRUE(engine->isFragmentProgramValid(0));
         EXPECT_TRUE(engine->fragmentProgramNames[0].equals(name));
         EXPECT_EQ(0, engine->loadFragmentProgram(name));
+        // A text that does not translate takes the compile-error path.
+        const std::string broken = binaryDir() + "/enginenvtest_programs/broken_fp.txt.nv";
+        std::ofstream(broken, std::ios::binary) << "!!FP1.0\nFROB o[COLR];\nEND\n";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(1, engine->loadFragmentProgram(TString("enginenvtest_programs\\broken_fp.txt")));
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, err.find(": enginenvtest_programs\\broken_fp.txt\n")) << err;
+        EXPECT_FALSE(engine->isFragmentProgramValid(1));
+        while (glGetError() != GL_NO_ERROR) continue;  // the failed load's own error
+
         glEnable(GL_FRAGMENT_PROGRAM_NV);
         EXPECT_TRUE(glIsEnabled(GL_FRAGMENT_PROGRAM_NV));
         glDisable(GL_FRAGMENT_PROGRAM_NV);
