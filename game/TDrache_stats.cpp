@@ -2,6 +2,7 @@
 // levels, the statistics points raise, the inventory, worn items and gold.
 #include "game/TDrache.h"
 #include "game/TGame.h"
+#include "scene/TBurstEmitter.h"
 #include "scene/TSkeleton.h"
 
 void TDrache::takeDamage(float amount, const TVector& source) {
@@ -10,7 +11,7 @@ void TDrache::takeDamage(float amount, const TVector& source) {
     float fraction = life / maxLife;
     if (fraction <= 0.0f) fraction = 0.0f;
     if (game) game->showLife(fraction);
-    // The game's blood burst spawns at the dragon once particles exist.
+    if (game && game->bloodBurst) game->bloodBurst->spawn(getPosition(), TVector(0.0f, 0.0f, 0.0f), 1.0f);
 }
 
 void TDrache::levelUp() {

@@ -10,7 +10,11 @@
 #include "game/TKI.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
+#include "screens/TTopbar.h"
+#include "scene/TBurstEmitter.h"
 #include "scene/TGrid.h"
+#include "scene/TParticleBurst.h"
+#include "scene/TParticleManager.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
 
@@ -85,6 +89,12 @@ TGame::~TGame() {
     }
     delete dragon;
     dragon = nullptr;
+    delete bloodBurst;
+    bloodBurst = nullptr;
+    delete fireBurst;
+    fireBurst = nullptr;
+    delete particles;  // clears the links of holders that are still around
+    particles = nullptr;
     delete dragonMesh;
     dragonMesh = nullptr;
     deleteGround();
@@ -156,12 +166,11 @@ void TGame::stopCurrentMusic(TSound* s) {
 
 void TGame::showMessage(const char* text) {
     lastMessage = text;
-    // The top bar shows it for 4000 ms once the game has one.
+    if (topbar) topbar->showMessage(text);
 }
 
 void TGame::showLife(float fraction) {
-    (void)fraction;
-    // The top bar's life gauge follows once the game has one.
+    if (topbar) topbar->setLife(fraction);
 }
 
 bool TGame::castlePosition(TVector& out) {

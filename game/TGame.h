@@ -7,9 +7,10 @@
 // listener, fire the dragon's fireballs) and what the water asks for its
 // reflection. World objects reach the game through their world pointer.
 //
-// Parts of the level that do not exist yet (particles, water, top bar,
-// loading screen, items, the kinds of objects) are null pointers here; every
-// step that needs one is skipped while it is null.
+// Parts of the level that do not exist yet (water, items, the kinds of
+// objects) are null pointers here; every step that needs one is skipped
+// while it is null, as are the top bar and the loading screen while the
+// program has none.
 
 #include <cstdint>
 
@@ -135,7 +136,7 @@ public:
     // Builds the level (called once by the constructor).
     void loadLevel();
 
-    // Shows a text in the top bar for 4000 ms (once the game has one).
+    // Shows a text in the top bar for 4000 ms (when the game has one).
     void showMessage(const char* text);
     // Tells the top bar the dragon's life fraction.
     void showLife(float fraction);

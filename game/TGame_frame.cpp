@@ -11,6 +11,8 @@
 #include "platform/gl.h"
 #include "platform/sound.h"
 #include "scene/TGrid.h"
+#include "scene/TParticleManager.h"
+#include "screens/TTopbar.h"
 
 namespace {
 
@@ -61,7 +63,7 @@ void TGame::doFrame() {
         fireTimer = 0;
         dragon->shootFireball();
     }
-    // The top bar draws here once the game has one.
+    if (topbar) topbar->draw();
 }
 
 void TGame::readMouse() {
@@ -86,7 +88,7 @@ void TGame::drawScene() {
     // The water draws here once the level has water.
     drawGroundObjects();
     glDepthMask(GL_FALSE);
-    // The particle manager draws here once the level has one.
+    if (particles) particles->drawAll();
     glDepthMask(GL_TRUE);
     glPopMatrix();
 }
@@ -104,7 +106,7 @@ void TGame::pausedStep() {
 
 void TGame::updateStep(int dt) {
     if (grid) grid->processCollisions();
-    // The particle manager advances by dt here once the level has one.
+    if (particles) particles->update(dt);
     drawMinimap(dt);
     if (dragon) dragon->updateCamera(&followCamera);
 }

@@ -8,6 +8,16 @@
 #include "scene/TBoden.h"
 #include "scene/TGrid.h"
 #include "scene/TInstanceFactory.h"
+#include "screens/TLoadingScreen.h"
+
+namespace {
+
+// The ground's rows and columns each move the loading bar on a little.
+void advanceLoadingBar(float step) {
+    if (TLoadingScreen* screen = TLoadingScreen::existing()) screen->advance(step);
+}
+
+}  // namespace
 
 void TGame::setUpGround() {
     // The placement table by level-map pixel value: 50 the tower kind, 100
@@ -15,9 +25,11 @@ void TGame::setUpGround() {
     // once that kind exists. An empty entry places nothing (the ground logs
     // the pixels it could not place).
     TInstanceFactory* placement[TBoden::kCreateTableCapacity] = {};
+    TBoden::progressHook = advanceLoadingBar;
     boden = new TBoden(TString("terrain\\bodenheight1.tga"), TString("terrain\\LevelMap_1.tga"),
                        TString("terrain\\shadowtest.sdm"), placement, TBoden::kCreateTableCapacity, 16, 7,
                        indexBuffer, engine, 16);
+    TBoden::progressHook = nullptr;
     ground = boden;
     grid->setGround(boden);
 }

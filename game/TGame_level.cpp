@@ -20,7 +20,11 @@
 #include "game/TRoutingTable.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
+#include "screens/TLoadingScreen.h"
+#include "scene/TBurstEmitter.h"
 #include "scene/TGrid.h"
+#include "scene/TParticleBurst.h"
+#include "scene/TParticleManager.h"
 #include "scene/THeightSource.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
@@ -42,8 +46,7 @@ const float kWorldCentre = 1024.0f;
 }  // namespace
 
 void TGame::loadLevel() {
-    // The loading screen raises its bar between the stages once it exists.
-    loadingScreen = nullptr;
+    loadingScreen = TLoadingScreen::getInstance(engine, properties);
 
     ki = TKI::getInstance(this, properties);
     if (ki->loadLevel("Levels\\Level_1.wpf") < 0) logOut() << "Fehler beim Lesen von wpf Datei.\n";
@@ -58,7 +61,7 @@ void TGame::loadLevel() {
     loadingStep(0.01f);
 
     setUpCameras();
-    // The particle manager joins the level here once it exists.
+    particles = new TParticleManager(engine);
     loadingStep(0.01f);
 
     new TCubeMap(TString("skyboxtex"), TString("bluesky_bk.tga"), TString("bluesky_ft.tga"),
@@ -103,15 +106,14 @@ void TGame::loadLevel() {
     ki->listener[1] = at.y;
     ki->listener[2] = at.z;
     ki->loadSounds(dragon);
-    // The loading screen's bar reaches 1.0 here.
+    if (loadingScreen) loadingScreen->setProgress(1.0f);
 
     applyMusicVolume();
 }
 
+// Raises the loading bar by size (up to 1.0) and draws one engine frame.
 void TGame::loadingStep(float size) {
-    (void)size;
-    // Raises the loading screen's bar by size (up to 1.0) and draws one
-    // engine frame, once the game has a loading screen.
+    if (loadingScreen) loadingScreen->advance(size);
 }
 
 // The target camera stays where it was made and looks at the dragon; the
@@ -149,7 +151,8 @@ void TGame::setUpMaterials() {
     new TTexture3D(TString("fires"), 16, engine);
     fireParticleMaterial = makeMaterial("feuerpartikel", "fires", kParticleProgram);
     bloodParticleMaterial = makeMaterial("blutpartikel", "bloodparticle.tga", kParticleProgram);
-    // The blood and fire bursts are made here once particles exist.
+    bloodBurst = new TBurstEmitter(this, bloodParticleMaterial);
+    fireBurst = new TParticleBurst(this, fireParticleMaterial);
     magicParticleMaterial = makeMaterial("magiepartikel", "magicparticle.tga", kParticleProgram);
     minimapMaterial = makeMaterial("minimapmat", "minimap.tga", nullptr);
 }

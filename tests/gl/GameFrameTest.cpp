@@ -18,6 +18,9 @@
 #include "game/TRoutingTable.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
+#include "scene/TParticleManager.h"
+#include "screens/TLoadingScreen.h"
+#include "screens/TTopbar.h"
 #include "scene/TBoundingSphere.h"
 #include "scene/THeightSource.h"
 
@@ -144,6 +147,32 @@ TEST_F(GameFrameTest, FrameDrawsSkyGroundAndMinimap) {
     for (int y = 200; y < 480; y += 40)
         for (int x = 200; x < 640; x += 40) covered += differsFromClear(x, y) ? 1 : 0;
     EXPECT_GT(covered, 70);
+}
+
+TEST_F(GameFrameTest, SetUpFillsTheLoadingBar) {
+    ASSERT_NE(nullptr, TLoadingScreen::existing());
+    EXPECT_EQ(TLoadingScreen::existing(), game->loadingScreen);
+    EXPECT_FLOAT_EQ(1.0f, game->loadingScreen->progress);
+    EXPECT_NE(nullptr, game->particles);
+    EXPECT_NE(nullptr, game->bloodBurst);
+    EXPECT_NE(nullptr, game->fireBurst);
+}
+
+TEST_F(GameFrameTest, TopBarHearsMessagesLifeAndBlood) {
+    game->topbar = TTopbar::getInstance(engine, &properties);
+    ASSERT_NE(nullptr, game->topbar);
+    key('M');
+    EXPECT_EQ("Nicht nahe genug an Burg", game->topbar->message);
+    game->dragon->takeDamage(50.0f, TVector());
+    EXPECT_FLOAT_EQ(0.75f, game->topbar->fraction[TTopbar::kLife]);
+    EXPECT_EQ(32, game->particles->count);  // the blood burst
+    game->dragon->takeDamage(500.0f, TVector());
+    EXPECT_FLOAT_EQ(0.0f, game->topbar->fraction[TTopbar::kLife]);
+    character('c');
+    EXPECT_FLOAT_EQ(1.0f, game->topbar->fraction[TTopbar::kLife]);
+    frame(50.0f);  // draws the bar; the particles (six seconds) live on
+    EXPECT_EQ(64, game->particles->count);
+    game->topbar = nullptr;
 }
 
 TEST_F(GameFrameTest, GameTimeIsFiveTimesTheWallClockWithItsFractionCarried) {
