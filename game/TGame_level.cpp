@@ -64,6 +64,8 @@ void TGame::loadLevel() {
     particles = new TParticleManager(engine);
     loadingStep(0.01f);
 
+    // The sky and the normalisation cube maps belong to the engine's texture
+    // list, which every material finds them in by name.
     new TCubeMap(TString("skyboxtex"), TString("bluesky_bk.tga"), TString("bluesky_ft.tga"),
                  TString("bluesky_rt.tga"), TString("bluesky_lf.tga"), TString("bluesky_up.tga"),
                  TString("bluesky_up.tga"), engine);
