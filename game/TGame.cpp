@@ -1,0 +1,180 @@
+#include "game/TGame.h"
+
+#include <cstring>
+
+#include "engine/Log.h"
+#include "engine/TEngine.h"
+#include "engine/TSound.h"
+#include "game/TDrache.h"
+#include "game/TItemBase.h"
+#include "game/TKI.h"
+#include "platform/gl.h"
+#include "platform/sound.h"
+#include "screens/TTopbar.h"
+#include "scene/TBurstEmitter.h"
+#include "scene/TGrid.h"
+#include "scene/TParticleBurst.h"
+#include "scene/TParticleManager.h"
+#include "scene/TMesh.h"
+#include "scene/TSkinnedMesh.h"
+
+uint8_t TGame::leaveFlag = 0;
+
+TGame::TGame(TEngine* e, TProperties* props)
+    : TRenderable(e),
+      cursor{0, 0},
+      fireMaterial(nullptr),
+      fireParticleMaterial(nullptr),
+      magicParticleMaterial(nullptr),
+      bloodParticleMaterial(nullptr),
+      minimapMaterial(nullptr),
+      fireTimer(0),
+      invertMouse(1),
+      bloodBurst(nullptr),
+      fireBurst(nullptr),
+      aiTimer(0),
+      vertexBuffer(nullptr),
+      indexBuffer(nullptr),
+      dragonMesh(nullptr),
+      dragon(nullptr),
+      water(nullptr),
+      towerKind(nullptr),
+      dwarfKind(nullptr),
+      houseKind(nullptr),
+      balloonKind(nullptr),
+      items{},
+      goldSack(nullptr),
+      itemCount(0),
+      skyMaterial(nullptr),
+      treeKind(nullptr),
+      goldMesh(nullptr),
+      arrowMesh(nullptr),
+      castleKind(nullptr),
+      boden(nullptr),
+      keyState{},
+      ki(nullptr),
+      sound(nullptr),
+      loadingScreen(nullptr),
+      properties(props),
+      topbar(nullptr),
+      leftButton(0),
+      paused(0),
+      resultCode(RESULT_QUIT),
+      dtCarry(0.0),
+      lastDt(0),
+      lastMessage(nullptr) {
+    TWorld::engine = e;
+    leaveFlag = 0;
+    loadLevel();
+    fireTimer = 0;
+}
+
+TGame::~TGame() {
+    // World objects go one by one through their own destructors, which
+    // unlink them; dwarves before the houses that made them, the dragon
+    // last. Nothing here owns a list node.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (;;) {
+            TMovingObject* victim = nullptr;
+            for (TListNode<TMovingObject>* n = objects.head; n; n = n->next) {
+                TMovingObject* o = n->value;
+                if (o == dragon) continue;
+                if (pass == 0 && o->getKind() != 1) continue;
+                victim = o;
+                break;
+            }
+            if (!victim) break;
+            delete victim;
+        }
+    }
+    delete dragon;
+    dragon = nullptr;
+    delete bloodBurst;
+    bloodBurst = nullptr;
+    delete fireBurst;
+    fireBurst = nullptr;
+    delete particles;  // clears the links of holders that are still around
+    particles = nullptr;
+    delete dragonMesh;
+    dragonMesh = nullptr;
+    deleteGround();
+    delete goldSack;
+    for (TItemBase*& item : items) {
+        delete item;
+        item = nullptr;
+    }
+    delete goldMesh;
+    delete arrowMesh;
+    logFlush();
+    delete grid;
+    grid = nullptr;
+    TKI::destroyInstance();
+    ki = nullptr;
+}
+
+// ------------------------------------------------------------ the loop ----
+
+int TGame::run() {
+    glEnable(GL_BLEND);
+    engine->screen = this;
+    engine->camera = &followCamera;
+
+    // Input state from before a menu is stale: nothing is held, and the
+    // cursor starts from the centre.
+    std::memset(keyState, 0, sizeof(keyState));
+    leftButton = 0;
+    SetCursorPos(kCursorCentre, kCursorCentre);
+    cursor.x = kCursorCentre;
+    cursor.y = kCursorCentre;
+
+    leaveFlag = 0;
+    resultCode = RESULT_QUIT;
+    paused = 0;
+
+    while (!leaveFlag) {
+        engine->renderFrame();
+        MSG msg;
+        int taken = 0;
+        while (taken < kMaxMessagesPerFrame && PeekMessageA(&msg, engine->window, 0, 0, PM_NOREMOVE)) {
+            GetMessageA(&msg, engine->window, 0, 0);
+            ++taken;
+            if (msg.message == WM_QUIT) {
+                leaveFlag = 1;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+    stopCurrentMusic(sound);
+    return resultCode;
+}
+
+void TGame::stopCurrentMusic(TSound* s) {
+    if (!s) return;
+    TMusicRecord* music = s->currentMusic();
+    if (!music) return;
+    if (music->kind == 0) {
+        FMUSIC_StopSong(music->module);
+    } else if (music->kind == 1) {
+        FSOUND_Stream_Stop(music->stream);
+    }
+}
+
+// ------------------------------------------------------ top bar and castle ----
+
+void TGame::showMessage(const char* text) {
+    lastMessage = text;
+    if (topbar) topbar->showMessage(text);
+}
+
+void TGame::showLife(float fraction) {
+    if (topbar) topbar->setLife(fraction);
+}
+
+bool TGame::castlePosition(TVector& out) {
+    // The castle stands in the castle kind; a level without one has none.
+    (void)out;
+    return false;
+}

@@ -1,0 +1,93 @@
+// The ground each frame: which tiles are seen and at what detail, and the
+// draws of their surfaces and objects.
+#include "engine/TCamera.h"
+#include "engine/TEngine.h"
+#include "engine/TMaterial.h"
+#include "scene/TBoden.h"
+#include "scene/TBodenTile.h"
+
+namespace {
+
+const int kObjectLevels = 4;  // only tiles nearer than this draw their objects
+
+}  // namespace
+
+void TBoden::update(TCamera* camera, float lodScale, float maxDistance) {
+    drawList.clear();
+    if (!camera) return;
+    const bool culling = engine ? engine->frustumCulling : true;
+    const TVector eye = camera->getPosition() / lodScale;
+    const float span = (tileHeight + 1) * 0.5f;
+    for (int i = 0; i < tilesX * tilesY; ++i) {
+        TBodenTile* tile = tiles[i];
+        const float r = (tile->centre - eye).length() / span;
+        const bool seen =
+            !culling || (camera->isSphereVisible(tile->centre * lodScale, tile->radius * lodScale) && r < maxDistance);
+        tile->visible = seen ? 1 : 0;
+        if (seen) insertByDepth(tile, camera, lodScale);
+        tile->level = levelForRatio(r, lodCount);
+    }
+    relaxSeams();
+}
+
+// From the front, the new tile goes right after the first tile that lies
+// less deep than it; without one, at the end.
+void TBoden::insertByDepth(TBodenTile* tile, const TCamera* camera, float lodScale) {
+    const float* m = camera->view.m;
+    const TVector c = tile->centre * lodScale;
+    tile->viewDepth = m[2] * c.x + m[6] * c.y + m[10] * c.z + m[14];
+    TListIterator<TBodenTile> it(&drawList);
+    while (TBodenTile* other = it.next()) {
+        if (other->viewDepth < tile->viewDepth) {
+            it.insert(tile, false);
+            return;
+        }
+    }
+    drawList.pushBack(tile, false);
+}
+
+void TBoden::relaxSeams() {
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) {
+            TBodenTile* tile = n->value;
+            TBodenTile* neighbours[4] = {tile->north, tile->east, tile->south, tile->west};
+            for (TBodenTile* other : neighbours) {
+                if (other && other->visible && other->level - tile->level > 1) {
+                    other->level = tile->level + 1;
+                    changed = true;
+                }
+            }
+        }
+    }
+}
+
+void TBoden::draw() {
+    useFloorPrograms(floorVertexProgram, floorFragmentProgram);
+    drawTiles();
+}
+
+void TBoden::drawVertexArrays(bool clip) {
+    if (clip) useFloorPrograms(clipVertexProgram, clipFragmentProgram);
+    else useFloorPrograms(floorVertexProgram, floorFragmentProgram);
+    drawTiles();
+}
+
+void TBoden::drawDisplayLists() {
+    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next)
+        if (n->value->level < kObjectLevels) n->value->drawObjects();
+}
+
+void TBoden::drawTiles() {
+    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) n->value->drawElements(0, false);
+}
+
+// A material whose programs change is applied afresh at its next use.
+void TBoden::useFloorPrograms(int vertexProgram, int fragmentProgram) {
+    if (!material || !engine) return;
+    if (material->vertexProgramSlot == vertexProgram && material->fragmentProgramSlot == fragmentProgram) return;
+    material->vertexProgramSlot = vertexProgram;
+    material->fragmentProgramSlot = fragmentProgram;
+    if (engine->getMaterial() == material) engine->setMaterial(nullptr);
+}
