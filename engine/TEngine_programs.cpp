@@ -3,6 +3,7 @@
 // fragment programs are ARB programs in `game` and NV programs (read from the
 // name plus ".nv") in `game_nv`.
 #include <cstring>
+#include <string>
 
 #include "engine/Log.h"
 #include "engine/TEngine.h"
@@ -40,85 +41,102 @@ unsigned int loadArbProgram(GLenum target, const char* text, int length) {
     return id;
 }
 
+bool arbInterfacePresent() { return glGenProgramsARB && glBindProgramARB && glProgramStringARB; }
+
 unsigned int loadArbVertexProgram(const char* text, int length) {
     return loadArbProgram(GL_VERTEX_PROGRAM_ARB, text, length);
 }
 
+void deleteArbProgram(unsigned int id) {
+    if (id && glDeleteProgramsARB) glDeleteProgramsARB(1, &id);
+}
+
+// The one place the two builds differ: how fragment programs are read,
+// loaded and deleted.
 #ifdef GAME_NV
-unsigned int loadNvFragmentProgram(const char* text, int length) {
+const char* const kFragmentSuffix = ".nv";
+
+bool fragmentInterfacePresent() { return glGenProgramsNV && glBindProgramNV && glLoadProgramNV; }
+
+unsigned int loadFragment(const char* text, int length) {
     GLuint id = 0;
     glGenProgramsNV(1, &id);
     glBindProgramNV(GL_FRAGMENT_PROGRAM_NV, id);
     glLoadProgramNV(GL_FRAGMENT_PROGRAM_NV, id, length, reinterpret_cast<const GLubyte*>(text));
     return id;
 }
-const char* const kFragmentSuffix = ".nv";
+
+void deleteFragment(unsigned int id) {
+    if (id && glDeleteProgramsNV) glDeleteProgramsNV(1, &id);
+}
 #else
-unsigned int loadArbFragmentProgram(const char* text, int length) {
+const char* const kFragmentSuffix = "";
+
+bool fragmentInterfacePresent() { return arbInterfacePresent(); }
+
+unsigned int loadFragment(const char* text, int length) {
     return loadArbProgram(GL_FRAGMENT_PROGRAM_ARB, text, length);
 }
-const char* const kFragmentSuffix = "";
+
+void deleteFragment(unsigned int id) { deleteArbProgram(id); }
 #endif
 
-bool vertexInterfacePresent() { return glGenProgramsARB && glBindProgramARB && glProgramStringARB; }
-
-bool fragmentInterfacePresent() {
-#ifdef GAME_NV
-    return glGenProgramsNV && glBindProgramNV && glLoadProgramNV;
-#else
-    return vertexInterfacePresent();
-#endif
+// The length GL is given: the text's own length, cut at a zero byte in it.
+int textLength(const TString& text) {
+    if (!text.buffer) return 0;
+    const void* zero = std::memchr(text.buffer, 0, static_cast<size_t>(text.size()));
+    return zero ? static_cast<int>(static_cast<const char*>(zero) - text.buffer) : text.size();
 }
 
-// The file's slot: found, or loaded into the next free one. The file is read
-// from the name plus `suffix`. A compile error shows the box (text: the file
-// name, caption: the driver's error string) and marks the slot invalid.
+// Whether the program just loaded compiled. If not: a log line and the box
+// (text: the file name, caption: the driver's error string).
+bool compiled(const ProgramTable& table, const std::string& name) {
+    GLint errorPosition = -1;
+    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
+    if (errorPosition == -1) return true;
+    const GLubyte* error = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
+    const char* caption = error ? reinterpret_cast<const char*>(error) : "";
+    logOut() << "Engine: " << table.kind << " program '" << name << "' does not compile at position "
+             << errorPosition << ": " << caption << "\n";
+    logFlush();
+    MessageBoxA(nullptr, name.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+// The file's slot: found, or loaded into the next free one from the file
+// named fileName + suffix.
 int loadProgram(ProgramTable table, const TString& fileName, const char* suffix, bool interfacePresent,
                 ProgramLoader load) {
-    if (fileName.size() == 0) {
+    const std::string name(fileName.buffer ? fileName.buffer : "", static_cast<size_t>(fileName.size()));
+    if (name.empty()) {
         logOut() << "Engine: a " << table.kind << " program without a file name is not loaded\n";
         return -1;
     }
     const int found = findSlot(table, fileName);
     if (found >= 0) return found;
 
-    char* name = new char[fileName.size() + std::strlen(suffix) + 1];
-    fileName.copyTo(name);
-    std::strcat(name, suffix);
-    int slot = -1;
-    TString text;
+    const std::string path = name + suffix;
     if (*table.count >= kSlots) {
-        logOut() << "Engine: " << table.kind << " program '" << name << "' not loaded, all " << kSlots
+        logOut() << "Engine: " << table.kind << " program '" << path << "' not loaded, all " << kSlots
                  << " slots are taken\n";
-    } else if (!interfacePresent) {
-        logOut() << "Engine: " << table.kind << " program '" << name
-                 << "' not loaded, the GL driver has no program interface for it\n";
-    } else if (text.loadFromFile(name), text.length == -2) {
-        logOut() << "Engine: " << table.kind << " program file '" << name << "' cannot be read\n";
-    } else {
-        // The text goes to GL with its own length, up to a zero byte in it.
-        const char* chars = text.buffer ? text.buffer : "";
-        const void* zero = std::memchr(chars, 0, static_cast<size_t>(text.size()));
-        const int length = zero ? static_cast<int>(static_cast<const char*>(zero) - chars) : text.size();
-
-        slot = *table.count;
-        table.ids[slot] = load(chars, length);
-        table.names[slot].assign(fileName);
-        GLint errorPosition = -1;
-        glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
-        table.valid[slot] = errorPosition == -1;
-        if (errorPosition != -1) {
-            const GLubyte* error = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
-            const char* caption = error ? reinterpret_cast<const char*>(error) : "";
-            logOut() << "Engine: " << table.kind << " program '" << name << "' does not compile at position "
-                     << errorPosition << ": " << caption << "\n";
-            fileName.copyTo(name);
-            MessageBoxA(nullptr, name, caption, MB_OK | MB_ICONEXCLAMATION);
-        }
-        ++*table.count;
+        return -1;
     }
-    logFlush();
-    delete[] name;
+    if (!interfacePresent) {
+        logOut() << "Engine: " << table.kind << " program '" << path
+                 << "' not loaded, the GL driver has no program interface for it\n";
+        return -1;
+    }
+    TString text;
+    text.loadFromFile(path.c_str());
+    if (text.length == -2) {
+        logOut() << "Engine: " << table.kind << " program file '" << path << "' cannot be read\n";
+        return -1;
+    }
+
+    const int slot = (*table.count)++;
+    table.ids[slot] = load(text.buffer ? text.buffer : "", textLength(text));
+    table.names[slot].assign(fileName);
+    table.valid[slot] = compiled(table, name);
     return slot;
 }
 
@@ -127,17 +145,13 @@ int loadProgram(ProgramTable table, const TString& fileName, const char* suffix,
 int TEngine::loadVertexProgram(const TString& fileName) {
     const ProgramTable table{vertexProgramIds, vertexProgramNames, vertexProgramValid, &vertexProgramCount,
                              "vertex"};
-    return loadProgram(table, fileName, "", vertexInterfacePresent(), loadArbVertexProgram);
+    return loadProgram(table, fileName, "", arbInterfacePresent(), loadArbVertexProgram);
 }
 
 int TEngine::loadFragmentProgram(const TString& fileName) {
     const ProgramTable table{fragmentProgramIds, fragmentProgramNames, fragmentProgramValid,
                              &fragmentProgramCount, "fragment"};
-#ifdef GAME_NV
-    return loadProgram(table, fileName, kFragmentSuffix, fragmentInterfacePresent(), loadNvFragmentProgram);
-#else
-    return loadProgram(table, fileName, kFragmentSuffix, fragmentInterfacePresent(), loadArbFragmentProgram);
-#endif
+    return loadProgram(table, fileName, kFragmentSuffix, fragmentInterfacePresent(), loadFragment);
 }
 
 bool TEngine::isVertexProgramValid(int slot) const {
@@ -150,15 +164,11 @@ bool TEngine::isFragmentProgramValid(int slot) const {
 
 void TEngine::deletePrograms() {
     for (int i = 0; i < vertexProgramCount && i < kSlots; ++i) {
-        if (vertexProgramIds[i] && glDeleteProgramsARB) glDeleteProgramsARB(1, &vertexProgramIds[i]);
+        deleteArbProgram(vertexProgramIds[i]);
         vertexProgramIds[i] = 0;
     }
     for (int i = 0; i < fragmentProgramCount && i < kSlots; ++i) {
-#ifdef GAME_NV
-        if (fragmentProgramIds[i] && glDeleteProgramsNV) glDeleteProgramsNV(1, &fragmentProgramIds[i]);
-#else
-        if (fragmentProgramIds[i] && glDeleteProgramsARB) glDeleteProgramsARB(1, &fragmentProgramIds[i]);
-#endif
+        deleteFragment(fragmentProgramIds[i]);
         fragmentProgramIds[i] = 0;
     }
 }

@@ -20,14 +20,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct PartSpec {
+struct PartShape {
     const char* name;
     const char* parent;
     TMatrix matrix;
 };
 
 // A model of bare parts (no arrays), given in list order (front first).
-TPffData* makeModel(const std::vector<PartSpec>& parts) {
+TPffData* makeModel(const std::vector<PartShape>& parts) {
     TPffData* model = new TPffData();
     for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
         TMeshPart* p = new TMeshPart();
@@ -41,7 +41,7 @@ TPffData* makeModel(const std::vector<PartSpec>& parts) {
 
 TMatrix moved(float x, float y, float z) { return TMatrix::translation(TVector(x, y, z)); }
 
-struct KeySpec {
+struct KeyRecord {
     const char* bone;
     TMatrix matrix;
     int frame;
@@ -68,11 +68,11 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     // An animation file: the header, then one record per key in file order.
-    std::string writeAnimation(const std::string& file, int header, const std::vector<KeySpec>& keys) {
+    std::string writeAnimation(const std::string& file, int header, const std::vector<KeyRecord>& keys) {
         const std::string path = (dir / file).string();
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(&header), 4);
-        for (const KeySpec& k : keys) {
+        for (const KeyRecord& k : keys) {
             char name[64] = {};
             std::strncpy(name, k.bone, 63);
             out.write(name, 64);

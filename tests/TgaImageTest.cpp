@@ -155,13 +155,4 @@ TEST_F(TgaImageTest, DamagedFilesGiveAnEmptyImageAndOneLogLine) {
     expectEmpty(writeFile("huge.tga", concat(header(65535, 65535, 32), Bytes(16, 7))), "pixels");
 }
 
-TEST_F(TgaImageTest, ExtraBytesAfterThePixelsAreIgnored) {
-    const std::string path = writeFile("trailer.tga", concat(header(1, 1, 24), {1, 2, 3, 99, 99}));
-    TTgaImage* image = nullptr;
-    EXPECT_EQ(load(path, image), "");
-    ASSERT_TRUE(image->hasPixels());
-    EXPECT_EQ(Bytes(image->pixels, image->pixels + 3), (Bytes{3, 2, 1}));
-    delete image;
-}
-
 }  // namespace

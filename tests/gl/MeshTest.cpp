@@ -48,7 +48,7 @@ struct Tri {
 // A part described in the test: vertices, triangles, one normal per corner
 // (default +z) and optional texture set 0 (coordinates and texture
 // triangles).
-struct PartSpec {
+struct PartShape {
     std::string name;
     std::string parent = "none";
     int material = 0;
@@ -72,7 +72,7 @@ TMaterialData material(const char* name, int set = 0) {
 
 void writeInt(int fd, int v) { ASSERT_EQ(::write(fd, &v, 4), 4); }
 
-TMeshPart* makePart(const PartSpec& s) {
+TMeshPart* makePart(const PartShape& s) {
     TMeshPart* p = new TMeshPart();
     const int sets = s.coords.empty() ? 0 : 1;
     const int counts[1] = {static_cast<int>(s.coords.size())};
@@ -98,8 +98,8 @@ TMeshPart* makePart(const PartSpec& s) {
     return p;
 }
 
-PartSpec bone(const std::string& name, const std::string& parent, const TVector& at = TVector()) {
-    PartSpec s;
+PartShape bone(const std::string& name, const std::string& parent, const TVector& at = TVector()) {
+    PartShape s;
     s.name = name;
     s.parent = parent;
     s.material = -1;
@@ -108,8 +108,8 @@ PartSpec bone(const std::string& name, const std::string& parent, const TVector&
 }
 
 // A one-triangle geometry part of three fresh vertices at height z.
-PartSpec triangle(const std::string& name, int materialIndex, float z = 0.0f) {
-    PartSpec s;
+PartShape triangle(const std::string& name, int materialIndex, float z = 0.0f) {
+    PartShape s;
     s.name = name;
     s.material = materialIndex;
     s.vertices = {TVector(0, 0, z), TVector(1, 0, z), TVector(0, 1, z)};
@@ -117,7 +117,7 @@ PartSpec triangle(const std::string& name, int materialIndex, float z = 0.0f) {
     return s;
 }
 
-struct BlockSpec {
+struct SkinBlock {
     std::vector<std::string> bones;
     int vertexCount;
     std::map<std::pair<int, int>, float> weights;  // (bone, vertex) -> weight
@@ -125,7 +125,7 @@ struct BlockSpec {
 
 // Writes the file record by record: materials, parts, then skin blocks.
 std::string writeModel(const std::string& file, const std::vector<TMaterialData>& materials,
-                       const std::vector<PartSpec>& parts, const std::vector<BlockSpec>& blocks = {}) {
+                       const std::vector<PartShape>& parts, const std::vector<SkinBlock>& blocks = {}) {
     const std::string dir = binaryDir() + "/meshtest_models";
     fs::create_directories(dir);
     const std::string path = dir + "/" + file;
@@ -134,12 +134,12 @@ std::string writeModel(const std::string& file, const std::vector<TMaterialData>
     writeInt(fd, static_cast<int>(materials.size()));
     for (const TMaterialData& m : materials) EXPECT_TRUE(m.write(fd));
     writeInt(fd, static_cast<int>(parts.size()));
-    for (const PartSpec& s : parts) {
+    for (const PartShape& s : parts) {
         TMeshPart* p = makePart(s);
         EXPECT_TRUE(p->write(fd));
         delete p;
     }
-    for (const BlockSpec& b : blocks) {
+    for (const SkinBlock& b : blocks) {
         TSkinWeights w;
         w.allocate(static_cast<int>(b.bones.size()), b.vertexCount);
         w.setName("skin");
@@ -204,8 +204,8 @@ std::vector<float> bufferContents(GLenum target, const TBufferObject* b, intptr_
 // ---------------------------------------------------------------- TMesh ----
 
 TEST_F(MeshTest, GroupsFollowReverseFileOrderAndShareMaterials) {
-    PartSpec first = triangle("_first", 0);
-    PartSpec second = triangle("_second", 1, 2.0f);
+    PartShape first = triangle("_first", 0);
+    PartShape second = triangle("_second", 1, 2.0f);
     second.vertices.push_back(TVector(1, 1, 2));
     second.triangles.push_back({1, 3, 2});
     const std::string file = writeModel("groups.pff", {material("meshtest_a"), material("meshtest_b")},
@@ -283,13 +283,13 @@ TEST_F(MeshTest, ModelsWithoutGeometryOrMaterialAreMissing) {
 }
 
 TEST_F(MeshTest, NormalsAverageAndTurnWithThePartMatrix) {
-    PartSpec s;
+    PartShape s;
     s.name = "_fold";
     s.vertices = {TVector(0, 0, 0), TVector(1, 0, 0), TVector(0, 1, 0), TVector(0, 0, 1)};
     s.triangles = {{0, 1, 2}, {0, 2, 3}};
     s.normals = {TVector(0, 0, 1), TVector(0, 0, 1), TVector(0, 0, 1),
                  TVector(1, 0, 0), TVector(1, 0, 0), TVector(1, 0, 0)};
-    PartSpec turned = triangle("_turned", 0);
+    PartShape turned = triangle("_turned", 0);
     turned.normals = {TVector(1, 0, 0), TVector(1, 0, 0), TVector(1, 0, 0)};
     turned.matrix = TMatrix::rotationZ(static_cast<float>(M_PI / 2));
     turned.matrix.m[12] = 50.0f;  // translation does not move normals
@@ -316,7 +316,7 @@ TEST_F(MeshTest, NormalsAverageAndTurnWithThePartMatrix) {
 TEST_F(MeshTest, TextureCoordinatesWithAndWithoutSplit) {
     // Vertex 0 is used with coordinate 0 by the first triangle and with
     // coordinate 3 by the second.
-    PartSpec s;
+    PartShape s;
     s.name = "_seam";
     s.vertices = {TVector(0, 0, 0), TVector(1, 0, 0), TVector(0, 1, 0), TVector(1, 1, 0)};
     s.triangles = {{0, 1, 2}, {0, 3, 1}};
@@ -345,7 +345,7 @@ TEST_F(MeshTest, TextureCoordinatesWithAndWithoutSplit) {
 }
 
 TEST_F(MeshTest, LayerSetOutOfRangeFallsBackToSetZero) {
-    PartSpec s = triangle("_t", 0);
+    PartShape s = triangle("_t", 0);
     s.coords = {TVector(0.25f, 0.5f, 0), TVector(1, 0, 0), TVector(0, 1, 0)};
     s.texTriangles = {{0, 1, 2}};
     const std::string file = writeModel("badset.pff", {material("meshtest_badset", 5)}, {s});
@@ -368,10 +368,10 @@ TEST_F(MeshTest, LayerSetOutOfRangeFallsBackToSetZero) {
 }
 
 TEST_F(MeshTest, ArraysAreAppendedAtTheBuffersFillOffsets) {
-    PartSpec s = triangle("_t", 0);
+    PartShape s = triangle("_t", 0);
     s.coords = {TVector(0.25f, 0.5f, 0), TVector(1, 0, 0), TVector(0, 1, 0)};
     s.texTriangles = {{0, 1, 2}};
-    PartSpec second = triangle("_u", 0, 3.0f);  // no coordinates of its own
+    PartShape second = triangle("_u", 0, 3.0f);  // no coordinates of its own
     const std::string file = writeModel("buffers.pff", {material("meshtest_f")}, {second, s});
     TBufferObject* vb = engine->createBufferObject(GL_ARRAY_BUFFER_ARB, 4096, GL_STATIC_DRAW_ARB);
     TBufferObject* ib = engine->createBufferObject(GL_ELEMENT_ARRAY_BUFFER_ARB, 4096, GL_STATIC_DRAW_ARB);
@@ -517,15 +517,15 @@ TEST_F(MeshTest, SceneNodesRefileAcrossTilesAndLeaveOnce) {
 // A skeleton of n bones ("B0" root, the others its children, created in
 // index order so that traversal order is the index) and one geometry part
 // last in the file, as skinned models are laid out.
-std::string writeSkinned(const std::string& file, int n, const BlockSpec& block) {
-    std::vector<PartSpec> parts = {bone("B0", "none", TVector(0, 0, 1))};
+std::string writeSkinned(const std::string& file, int n, const SkinBlock& block) {
+    std::vector<PartShape> parts = {bone("B0", "none", TVector(0, 0, 1))};
     for (int i = n - 1; i >= 1; --i) parts.push_back(bone("B" + std::to_string(i), "B0", TVector(float(i), 0, 0)));
     parts.push_back(triangle("_skin", 0));
     return writeModel(file, {material("meshtest_skin")}, parts, {block});
 }
 
 TEST_F(MeshTest, SkinnedMeshSelectsTheFourHeaviestBones) {
-    BlockSpec block{{}, 3, {}};
+    SkinBlock block{{}, 3, {}};
     for (int i = 0; i < 9; ++i)
         if (i != 8) block.bones.push_back("B" + std::to_string(i));  // B8 named by no block
     std::reverse(block.bones.begin(), block.bones.end());             // block order is not bone order
@@ -558,7 +558,7 @@ TEST_F(MeshTest, SkinnedMeshSelectsTheFourHeaviestBones) {
     delete mesh;
 
     // Two bones: the slots beyond them carry weight 0.
-    BlockSpec pair{{"B0", "B1"}, 3, {{{0, 0}, 0.6f}, {{1, 0}, 0.4f}}};
+    SkinBlock pair{{"B0", "B1"}, 3, {{{0, 0}, 0.6f}, {{1, 0}, 0.4f}}};
     const std::string two = writeSkinned("two.pff", 2, pair);
     TSkinnedMesh* small = new TSkinnedMesh(TString(two.c_str()), nullptr, nullptr, engine, false);
     ASSERT_TRUE(small->isLoaded());
@@ -572,14 +572,14 @@ TEST_F(MeshTest, SkinnedMeshSelectsTheFourHeaviestBones) {
 
 TEST_F(MeshTest, BadSkinnedModelsAreMissing) {
     // A block of another vertex count than its part.
-    BlockSpec wrong{{"B0"}, 4, {}};
+    SkinBlock wrong{{"B0"}, 4, {}};
     TSkinnedMesh* mismatch =
         new TSkinnedMesh(TString(writeSkinned("mismatch.pff", 1, wrong).c_str()), nullptr, nullptr, engine, true);
     EXPECT_FALSE(mismatch->isLoaded());
     mismatch->drawSkinned(false);
 
     // Eighteen bones cannot be drawn.
-    BlockSpec many{{"B0"}, 3, {{{0, 0}, 1.0f}}};
+    SkinBlock many{{"B0"}, 3, {{{0, 0}, 1.0f}}};
     TSkinnedMesh* tooMany =
         new TSkinnedMesh(TString(writeSkinned("many.pff", 18, many).c_str()), nullptr, nullptr, engine, false);
     EXPECT_FALSE(tooMany->isLoaded());
@@ -632,7 +632,7 @@ std::vector<float> matrixRow(const std::vector<float>& m, int r) { return {m[r],
 class SkinStreamTest : public MeshTest {
 protected:
     TSkinnedMesh* makeStream(int bones, int& program) {
-        BlockSpec block{{"B0"}, 3, {{{0, 0}, 1.0f}}};
+        SkinBlock block{{"B0"}, 3, {{{0, 0}, 1.0f}}};
         const std::string file = writeSkinned("stream" + std::to_string(bones) + ".pff", bones, block);
         TSkinnedMesh* mesh = new TSkinnedMesh(TString(file.c_str()), nullptr, nullptr, engine, false);
         EXPECT_TRUE(mesh->isLoaded());
@@ -721,7 +721,7 @@ TEST_F(SkinStreamTest, FifteenBonesReachParametersAndTextureMatrices) {
 }
 
 TEST_F(MeshTest, InstancesShareArraysAndMoveAlongPlusY) {
-    BlockSpec block{{"B0", "B1"}, 3, {{{0, 0}, 1.0f}, {{1, 1}, 1.0f}, {{0, 2}, 1.0f}}};
+    SkinBlock block{{"B0", "B1"}, 3, {{{0, 0}, 1.0f}, {{1, 1}, 1.0f}, {{0, 2}, 1.0f}}};
     const std::string file = writeSkinned("inst.pff", 2, block);
     TSkinnedMesh* templ = new TSkinnedMesh(TString(file.c_str()), nullptr, nullptr, engine, true);
     ASSERT_TRUE(templ->isLoaded());

@@ -1,0 +1,68 @@
+// The NV build's fragment programs: read from the name plus ".nv", kept under
+// the name itself, loaded through the NV entry points, and the NV target
+// routed to what the driver (or the layer standing in for it) knows.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+
+#include "engine/GLExtensions.h"
+#include "engine/TEngine.h"
+#include "platform/gl.h"
+#include "platform/nvfp.h"
+#include "platform/win32.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+TEngine* makeEngine() {
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "enginenvtest";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, "enginenvtest", "enginenvtest", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
+                                  nullptr, nullptr);
+    return TEngine::getInstance(640, 480, window, nullptr, nullptr);
+}
+
+// Only "<dir>\nv_fp.txt.nv" exists; the game asks for "<dir>\nv_fp.txt".
+std::string writeNvProgramOnly() {
+    const std::string dir = binaryDir() + "/enginenvtest_programs";
+    mkdir(dir.c_str(), 0755);
+    std::ofstream(dir + "/nv_fp.txt.nv", std::ios::binary) << "!!FP1.0\nMOV o[COLR], f[COL0];\nEND\n";
+    return "enginenvtest_programs\\nv_fp.txt";
+}
+
+}  // namespace
+
+TEST(TEngineNvTest, FragmentProgramsTakeTheNvPath) {
+    TEngine* engine = makeEngine();
+    ASSERT_NE(nullptr, engine);
+    const std::string file = writeNvProgramOnly();
+    const TString name(file.c_str());
+
+    if (!has_GL_NV_fragment_program) {
+        // Neither the driver nor the layer offers NV programs: no slot, no
+        // null call.
+        EXPECT_FALSE(platform::nvEmulationActive());
+        EXPECT_EQ(-1, engine->loadFragmentProgram(name));
+        EXPECT_EQ(0, engine->fragmentProgramCount);
+    } else {
+        ASSERT_NE(nullptr, glGenProgramsNV);
+        EXPECT_EQ(0, engine->loadFragmentProgram(name));
+        EXPECT_TRUE(engine->isFragmentProgramValid(0));
+        EXPECT_TRUE(engine->fragmentProgramNames[0].equals(name));
+        EXPECT_EQ(0, engine->loadFragmentProgram(name));
+        glEnable(GL_FRAGMENT_PROGRAM_NV);
+        EXPECT_TRUE(glIsEnabled(GL_FRAGMENT_PROGRAM_NV));
+        glDisable(GL_FRAGMENT_PROGRAM_NV);
+        EXPECT_FALSE(glIsEnabled(GL_FRAGMENT_PROGRAM_NV));
+        EXPECT_EQ(GL_NO_ERROR, glGetError());
+    }
+    // Vertex programs stay ARB in this build.
+    EXPECT_EQ(1, has_GL_ARB_vertex_program);
+    TEngine::destroyInstance();
+}
