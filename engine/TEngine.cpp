@@ -10,14 +10,10 @@
 #include "engine/TVertexArray.h"
 #include "platform/crt.h"
 #include "platform/gl.h"
-#if __has_include("engine/TEngine_pending.h")
-#include "engine/TEngine_pending.h"
-#else
 #include "engine/TCamera.h"
 #include "engine/TFont.h"
 #include "engine/TMaterial.h"
 #include "engine/TTexture.h"
-#endif
 
 namespace {
 

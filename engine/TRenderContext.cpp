@@ -2,11 +2,7 @@
 
 #include "engine/TBufferObject.h"
 #include "platform/gl.h"
-#if __has_include("engine/TEngine_pending.h")
-#include "engine/TEngine_pending.h"
-#else
 #include "engine/TMaterial.h"
-#endif
 
 namespace {
 
