@@ -164,9 +164,9 @@ TEST_F(DragonFlightTest, FollowCameraSitsAboveAndLooksAhead) {
     const TVector b = dragon->getBackward();
     EXPECT_FLOAT_EQ(b.x, camera.getDirection().x);
     EXPECT_FLOAT_EQ(b.y, camera.getDirection().y);
-    EXPECT_FLOAT_EQ(-1.0f, camera.up.z);
+    EXPECT_FLOAT_EQ(1.0f, camera.up.z);  // the view mirrors its up axis
     EXPECT_FLOAT_EQ(10000.0f, camera.getPosition().x);
-    EXPECT_FLOAT_EQ(5000.0f + 120.0f, camera.getPosition().z);
+    EXPECT_FLOAT_EQ(5000.0f - 120.0f, camera.getPosition().z);  // z grows downward
 }
 
 TEST_F(DragonFlightTest, PeriodicDoFliesAnimatesAndStays) {
