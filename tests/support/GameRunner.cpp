@@ -73,6 +73,9 @@ GameRun runGame(const GameOptions& options) {
     run.dir = makeRunDir();
     if (run.dir.empty()) return run;
     for (const char* folder : {"tex", "mods", "programs", "terrain", "Levels", "itemdata", "sound"}) {
+        bool omitted = false;
+        for (const std::string& o : options.omitFolders) omitted = omitted || o == folder;
+        if (omitted) continue;
         const std::string target = binaryDir() + "/" + folder;
         struct stat st;
         if (::stat(target.c_str(), &st) == 0) (void)!::symlink(target.c_str(), (run.dir + "/" + folder).c_str());

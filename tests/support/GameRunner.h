@@ -19,6 +19,7 @@ struct GameOptions {
     int frameMs = 20;      // GAME_TEST_FRAME_MS; 0 for the real clock
     std::vector<int> screenshots;  // frames to capture
     std::map<std::string, std::string> env;  // further variables
+    std::vector<std::string> omitFolders;    // data folders left out of the run's folder
     int timeoutSeconds = 240;
 };
 
