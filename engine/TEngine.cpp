@@ -277,13 +277,17 @@ void TEngine::renderFrame() {
     glTranslatef(10.0f, 10.0f, -10.0f);
     if (TFont* font = fonts.head ? fonts.head->value : nullptr) font->print("fps: %f", fpsCounter.fps);
     glPopMatrix();
+    end2D();
+
+    SwapBuffers(deviceContext);
+}
+
+void TEngine::end2D() {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
-
-    SwapBuffers(deviceContext);
 }
 
 void TEngine::begin2D() {

@@ -123,6 +123,9 @@ public:
     // The 640 x 480 overlay, origin top left, y downward; attributes and both
     // matrices pushed (the caller pops them).
     void begin2D();
+    // Leaves the overlay: pops the projection and model-view matrices and the
+    // attributes that begin2D pushed.
+    void end2D();
     bool toggleWireframe();
     bool toggleTransparency();
 

@@ -9,19 +9,6 @@
 
 namespace {
 
-// Reads up to count bytes, going on after short reads. Returns the bytes
-// read, or -1 when the file layer reports an error.
-long long readFully(int fd, uint8_t* dest, long long count) {
-    long long done = 0;
-    while (done < count) {
-        const long long chunk = count - done > (1 << 30) ? (1 << 30) : count - done;
-        const int got = _read(fd, dest + done, static_cast<unsigned>(chunk));
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
 
 void logFailure(const char* path, const std::string& cause) {
     logOut() << "TGA file '" << path << "': " << cause << "\n";

@@ -154,11 +154,7 @@ void TGame::drawMinimap(int dt) {
 
     drawDragonArrow();
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
+    engine->end2D();
 }
 
 void TGame::drawDragonArrow() {

@@ -145,6 +145,19 @@ int _read(int fd, void* buffer, unsigned count) {
     return static_cast<int>(w);
 }
 
+long long readFully(int fd, void* dest, long long count) {
+    unsigned char* out = static_cast<unsigned char*>(dest);
+    long long done = 0;
+    while (done < count) {
+        const long long chunk = count - done > (1 << 30) ? (1 << 30) : count - done;
+        const int got = _read(fd, out + done, static_cast<unsigned>(chunk));
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
 int _write(int fd, const void* buffer, unsigned count) {
     return static_cast<int>(::write(fd, buffer, count));
 }

@@ -33,6 +33,9 @@ int _close(int fd);
 long _lseek(int fd, long offset, int origin);
 // The file's length in bytes, or -1.
 long _filelength(int fd);
+// Reads up to count bytes, going on after short reads. Returns the bytes
+// read (fewer at the end of the file), or -1 when a read fails.
+long long readFully(int fd, void* dest, long long count);
 
 // A Windows-style path as this system finds it: "\" becomes "/", and when the
 // exact name does not exist each component is matched without regard to case.

@@ -8,23 +8,6 @@
 #include "platform/gl.h"
 #include "scene/TBoden.h"
 
-namespace {
-
-// Reads up to count bytes, going on after short reads; -1 on a read error.
-long long readFully(int fd, uint8_t* dest, long long count) {
-    long long done = 0;
-    while (done < count) {
-        const long long chunk = count - done > (1 << 30) ? (1 << 30) : count - done;
-        const int got = _read(fd, dest + done, static_cast<unsigned>(chunk));
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
-
-}  // namespace
-
 TShadowMap::TShadowMap(const TBoden* owner, const TString& fileName, int divisor) : TImage(fileName) {
     if (divisor < 1) divisor = 1;
     const int w = owner ? owner->tileWidth * owner->tilesX / divisor : 0;

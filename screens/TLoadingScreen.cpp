@@ -110,9 +110,5 @@ void TLoadingScreen::draw() {
     if (font) font->print("Lade (%d%%)", percentOf(progress));
 
     glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
+    engine->end2D();
 }

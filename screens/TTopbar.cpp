@@ -146,11 +146,7 @@ void TTopbar::draw() {
     drawTexts(now);
 
     glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
+    engine->end2D();
 }
 
 // Flips the phase on its rhythm and ends the blink lengthMs after the
