@@ -9,7 +9,6 @@
 
 namespace {
 
-
 void logFailure(const char* path, const std::string& cause) {
     logOut() << "TGA file '" << path << "': " << cause << "\n";
     logFlush();
