@@ -8,6 +8,8 @@
 #include "game/TDrache.h"
 #include "game/TItemBase.h"
 #include "game/TKI.h"
+#include "game/TZwergMod.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
 #include "screens/TTopbar.h"
@@ -105,6 +107,10 @@ TGame::~TGame() {
     }
     delete goldMesh;
     delete arrowMesh;
+    delete dwarfKind;
+    dwarfKind = nullptr;
+    delete houseKind;
+    houseKind = nullptr;
     logFlush();
     delete grid;
     grid = nullptr;

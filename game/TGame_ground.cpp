@@ -4,6 +4,7 @@
 #include "engine/TEngine.h"
 #include "engine/TString.h"
 #include "game/TGame.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
 #include "scene/TBoden.h"
 #include "scene/TGrid.h"
@@ -25,6 +26,7 @@ void TGame::setUpGround() {
     // once that kind exists. An empty entry places nothing (the ground logs
     // the pixels it could not place).
     TInstanceFactory* placement[TBoden::kCreateTableCapacity] = {};
+    placement[200] = houseKind;
     TBoden::progressHook = advanceLoadingBar;
     boden = new TBoden(TString("terrain\\bodenheight1.tga"), TString("terrain\\LevelMap_1.tga"),
                        TString("terrain\\shadowtest.sdm"), placement, TBoden::kCreateTableCapacity, 16, 7,

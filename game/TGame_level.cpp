@@ -18,6 +18,8 @@
 #include "game/TGame.h"
 #include "game/TKI.h"
 #include "game/TRoutingTable.h"
+#include "game/TZwergMod.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
 #include "screens/TLoadingScreen.h"
@@ -87,7 +89,8 @@ void TGame::loadLevel() {
     goldMesh = new TMesh(TString("mods\\gold\\mesh.pff"), vertexBuffer, indexBuffer, engine, false);
     arrowMesh = new TMesh(TString("mods\\zwerg\\pfeil.pff"), vertexBuffer, indexBuffer, engine, false);
     loadingStep(0.01f);
-    // The dwarf-house and dwarf kinds are made here once they exist.
+    houseKind = new TZwergenhausMod(this, vertexBuffer, indexBuffer);
+    dwarfKind = new TZwergMod(this, vertexBuffer, indexBuffer);
     loadingStep(0.01f);
 
     setUpGround();
