@@ -5,6 +5,9 @@
 #include "engine/Log.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
+#include "game/TBallonMod.h"
+#include "game/TBurg.h"
+#include "game/TBurgMod.h"
 #include "game/TDrache.h"
 #include "game/TItemBase.h"
 #include "game/TKI.h"
@@ -111,6 +114,10 @@ TGame::~TGame() {
     dwarfKind = nullptr;
     delete houseKind;
     houseKind = nullptr;
+    delete balloonKind;
+    balloonKind = nullptr;
+    delete castleKind;
+    castleKind = nullptr;
     logFlush();
     delete grid;
     grid = nullptr;
@@ -181,6 +188,7 @@ void TGame::showLife(float fraction) {
 
 bool TGame::castlePosition(TVector& out) {
     // The castle stands in the castle kind; a level without one has none.
-    (void)out;
-    return false;
+    if (!castleKind || !castleKind->castle) return false;
+    castleKind->castle->getPosition(out);
+    return true;
 }

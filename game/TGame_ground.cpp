@@ -3,6 +3,7 @@
 // each frame and in the water's reflection, and deleting it.
 #include "engine/TEngine.h"
 #include "engine/TString.h"
+#include "game/TBurgMod.h"
 #include "game/TGame.h"
 #include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
@@ -26,6 +27,7 @@ void TGame::setUpGround() {
     // once that kind exists. An empty entry places nothing (the ground logs
     // the pixels it could not place).
     TInstanceFactory* placement[TBoden::kCreateTableCapacity] = {};
+    placement[100] = castleKind;
     placement[200] = houseKind;
     TBoden::progressHook = advanceLoadingBar;
     boden = new TBoden(TString("terrain\\bodenheight1.tga"), TString("terrain\\LevelMap_1.tga"),

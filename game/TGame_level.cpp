@@ -14,6 +14,8 @@
 #include "engine/TSound.h"
 #include "engine/TTexture3D.h"
 #include "engine/TTextureLayer.h"
+#include "game/TBallonMod.h"
+#include "game/TBurgMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TKI.h"
@@ -86,6 +88,7 @@ void TGame::loadLevel() {
     itemCount = 0;
 
     // The tower, castle and tree kinds are made here once they exist.
+    castleKind = new TBurgMod(vertexBuffer, indexBuffer, this, properties);
     goldMesh = new TMesh(TString("mods\\gold\\mesh.pff"), vertexBuffer, indexBuffer, engine, false);
     arrowMesh = new TMesh(TString("mods\\zwerg\\pfeil.pff"), vertexBuffer, indexBuffer, engine, false);
     loadingStep(0.01f);
@@ -98,8 +101,8 @@ void TGame::loadLevel() {
 
     setUpDragon();
     skyMaterial = makeMaterial("skyboxmat", "skyboxtex", nullptr);
-    // The balloon kind is made here (and given to the castle kind) once it
-    // exists.
+    balloonKind = new TBallonMod(this, vertexBuffer, indexBuffer);
+    castleKind->balloonKind = balloonKind;
 
     std::memset(keyState, 0, sizeof(keyState));
     loadingStep(0.23f);

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <deque>
+#include <list>
 
 #include "engine/TList.h"
 #include "engine/TVector.h"
@@ -137,5 +138,8 @@ public:
 
 private:
     static TKI* instance_;
+    // A copy of the castle kind's balloon list (empty without a castle
+    // kind), so that a balloon may leave the list while the copy is walked.
+    std::list<TBallon*> castleBalloons() const;
     void loadSample(const char* file, int& slot);
 };

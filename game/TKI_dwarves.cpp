@@ -1,6 +1,7 @@
 // The AI controller's rules for the dwarves: death and respawn, theft at
 // the castle and delivery at home.
 #include "engine/Log.h"
+#include "game/TBurgMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TKI.h"
@@ -84,7 +85,9 @@ void TKI::directStandingDwarf(TZwerg* dwarf, TKeyField* castle) {
         dwarf->goToWaypoint(house ? house->keyField : nullptr);
     } else {
         const int stolen = dwarf->tickStand();
-        (void)stolen;  // taken from the castle's gold once the castle exists
+        TBurgMod* castleKind = game ? game->castleKind : nullptr;
+        if (castleKind) castleKind->setGold(castleKind->gold - static_cast<float>(stolen));
         dwarf->flags |= TZwerg::DWARF_CARRY;
+        if (castleKind && castleKind->gold <= 0.0f) lose();
     }
 }

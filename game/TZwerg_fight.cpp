@@ -2,6 +2,7 @@
 // drops when it dies.
 #include "game/TDrache.h"
 #include "game/TGame.h"
+#include "game/TGoldInstance.h"
 #include "game/TPfeil.h"
 #include "game/TZwerg.h"
 #include "scene/TBurstEmitter.h"
@@ -31,5 +32,5 @@ void TZwerg::takeDamage(float amount, const TVector&) {
 
 // The stolen gold stays where the dwarf fell, as a pile.
 void TZwerg::dropGold() {
-    // The gold pile joins the world here once the gold-pile class exists.
+    if (game) new TGoldInstance(kStolenGold, TSkinnedMeshInstance::position, game);
 }

@@ -7,6 +7,7 @@
 #include "engine/Log.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
+#include "game/TGoldInstance.h"
 #include "game/TKI.h"
 #include "game/TKeyField.h"
 #include "game/TWayPoint.h"
@@ -106,7 +107,7 @@ void TZwergenhaus::takeDamage(float amount, const TVector&) {
     if (game && game->fireBurst) game->fireBurst->spawn(TSceneNode::position, TVector(), 3.0f);
     destroyed = true;
     if (gold > 0.0f) {
-        // The stored gold becomes a pile here once the gold-pile class exists.
+        if (game) new TGoldInstance(gold, TSceneNode::position, game);
         gold = 0.0f;
     }
 }

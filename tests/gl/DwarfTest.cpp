@@ -13,7 +13,10 @@
 
 #include "GameTestWindow.h"
 #include "engine/TProperties.h"
+#include "engine/TSound.h"
+#include "game/TBurgMod.h"
 #include "game/TDrache.h"
+#include "game/TGoldInstance.h"
 #include "game/TGame.h"
 #include "game/TKI.h"
 #include "game/TKeyField.h"
@@ -53,6 +56,7 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(nullptr, engine);
+        properties.set("MAX_BURG_GOLD", "1000");
         game = new TGame(engine, &properties);
         engine->camera = &game->followCamera;
         engine->fpsCounter.fps = 50.0f;
@@ -67,6 +71,16 @@ protected:
         std::vector<TZwergenhaus*> found;
         for (TListNode<TMovingObject>* n = game->objects.head; n; n = n->next) {
             if (TZwergenhaus* house = dynamic_cast<TZwergenhaus*>(n->value)) found.push_back(house);
+        }
+        return found;
+    }
+    // The gold piles lying at a position (x and y).
+    std::vector<TGoldInstance*> pilesAt(const TVector& at) const {
+        std::vector<TGoldInstance*> found;
+        for (TListNode<TMovingObject>* n = game->objects.head; n; n = n->next) {
+            TGoldInstance* pile = dynamic_cast<TGoldInstance*>(n->value);
+            if (pile && std::hypot(pile->getPosition().x - at.x, pile->getPosition().y - at.y) < 1e-3f)
+                found.push_back(pile);
         }
         return found;
     }
@@ -185,12 +199,21 @@ TEST_F(DwarfTest, HouseIsDestroyedBelowZeroLifeAndRebuiltByItsCarryingDwarf) {
     house->takeDamage(100.0f, TVector());  // exactly 0.0: still standing
     EXPECT_FALSE(house->destroyed);
     EXPECT_FLOAT_EQ(0.0f, dragon->experience);
+    const float stored = house->gold;
+    TVector houseAt;
+    house->getPosition(houseAt);
     house->takeDamage(1.0f, TVector());
     EXPECT_TRUE(house->destroyed);
+    const std::vector<TGoldInstance*> piles = pilesAt(houseAt);
+    ASSERT_EQ(1u, piles.size()) << "the stored gold lies where the house stood";
+    EXPECT_FLOAT_EQ(stored, piles.front()->amount);
     EXPECT_EQ(0, house->getSphereCount());
     EXPECT_FLOAT_EQ(20.0f, dragon->experience);
     EXPECT_FLOAT_EQ(0.0f, house->gold) << "the stored gold left the house";
     EXPECT_EQ(particlesBefore + 48, game->particles->count) << "a fire burst of size 3";
+    house->takeDamage(1.0f, TVector());  // no gold left: no second pile
+    EXPECT_EQ(1u, pilesAt(houseAt).size());
+    EXPECT_FLOAT_EQ(40.0f, dragon->experience) << "every hit below zero counts";
 
     // Its dwarf comes home carrying gold: the house stands again.
     dwarf->flags = TZwerg::DWARF_STAND | TZwerg::DWARF_CARRY;
@@ -229,7 +252,10 @@ TEST_F(DwarfTest, DwarfWalksTheRouteToTheCastleStealsAndCarriesTheGoldHome) {
     EXPECT_LT(distanceXY(dwarf->getPosition(), dwarf->currentWayPoint->position), 10.0f);
     // On the ground all the way.
     EXPECT_NEAR(game->ground->getHeight(dwarf->getPosition()), dwarf->getPosition().z, 1e-3f);
-    // The theft: the loot is carried and the dwarf leaves at the next step.
+    // The theft: 15 gold leave the castle, the loot is carried and the dwarf
+    // leaves at the next step.
+    EXPECT_FLOAT_EQ(600.0f - 15.0f, game->castleKind->gold);
+    EXPECT_FALSE(ki->lost);
     EXPECT_EQ(TZwerg::DWARF_STAND | TZwerg::DWARF_STEAL | TZwerg::DWARF_CARRY, dwarf->flags);
     ki->think();
     EXPECT_EQ(house->keyField, dwarf->route);
@@ -300,6 +326,26 @@ TEST_F(DwarfTest, ArrivalTurningAndPace) {
     }
 }
 
+TEST_F(DwarfTest, TheftThatEmptiesTheCastleLosesTheGame) {
+    TZwerg* dwarf = firstDwarf();
+    ASSERT_NE(nullptr, dwarf);
+    TZwerg* second = game->dwarfKind->createDwarf(castle->endPoints[1]->position, 0.0f);
+    for (TZwerg* d : {dwarf, second}) {
+        d->currentWayPoint = castle->endPoints[d == dwarf ? 0 : 1];
+        d->setPosition(d->currentWayPoint->position);
+    }
+    game->castleKind->setGold(15.0f);
+    ki->think();
+    EXPECT_FLOAT_EQ(0.0f, game->castleKind->gold) << "both stole; the gold stays at 0";
+    EXPECT_TRUE(dwarf->flags & TZwerg::DWARF_CARRY);
+    EXPECT_TRUE(second->flags & TZwerg::DWARF_CARRY);
+    EXPECT_TRUE(ki->lost);
+    EXPECT_EQ(1, game->paused);
+    EXPECT_STREQ("Sie haben das Spiel verloren!", game->lastMessage);
+    TGame::stopCurrentMusic(game->sound);
+    delete second;
+}
+
 TEST_F(DwarfTest, StandingAtTheCastleStealsFifteenAndEverySixteenthTickCarries) {
     TZwerg* dwarf = firstDwarf();
     ASSERT_NE(nullptr, dwarf);
@@ -332,6 +378,10 @@ TEST_F(DwarfTest, HitsHurtUntilLifeFallsBelowZero) {
     other->takeDamage(31.0f, TVector());
     EXPECT_FLOAT_EQ(30.0f, other->getLife());
     EXPECT_EQ(TZwerg::DWARF_STAND | TZwerg::DWARF_DEAD, other->flags) << "the loot is dropped";
+    const std::vector<TGoldInstance*> piles = pilesAt(other->getPosition());
+    ASSERT_EQ(1u, piles.size());
+    EXPECT_FLOAT_EQ(15.0f, piles.front()->amount);
+    EXPECT_TRUE(pilesAt(dwarf->getPosition()).empty()) << "a dwarf without loot drops none";
     delete other;
 }
 
