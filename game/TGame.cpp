@@ -75,6 +75,13 @@ TGame::TGame(TEngine* e, TProperties* props)
 }
 
 TGame::~TGame() {
+    // The engine outlives the game: it must not draw it or use its cameras
+    // again.
+    if (engine) {
+        if (engine->screen == this) engine->screen = nullptr;
+        if (engine->camera == &followCamera || engine->camera == &targetCamera || engine->camera == &spareCamera)
+            engine->camera = nullptr;
+    }
     // World objects go one by one through their own destructors, which
     // unlink them; dwarves before the houses that made them, the dragon
     // last. Nothing here owns a list node.
