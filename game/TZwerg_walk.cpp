@@ -11,7 +11,6 @@
 #include "game/TGame.h"
 #include "game/TKI.h"
 #include "game/TKeyField.h"
-#include "game/TPfeil.h"
 #include "game/TWayPoint.h"
 #include "game/TZwerg.h"
 #include "game/TZwergMod.h"
