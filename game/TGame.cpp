@@ -5,6 +5,7 @@
 #include "engine/Log.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TItemBase.h"
 #include "game/TKI.h"
@@ -17,6 +18,7 @@
 #include "scene/TParticleManager.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 
 uint8_t TGame::leaveFlag = 0;
 
@@ -98,6 +100,11 @@ TGame::~TGame() {
     delete dragonMesh;
     dragonMesh = nullptr;
     deleteGround();
+    // The kinds go after the objects and the trees the tiles owned.
+    delete towerKind;
+    towerKind = nullptr;
+    delete treeKind;
+    treeKind = nullptr;
     delete goldSack;
     for (TItemBase*& item : items) {
         delete item;
