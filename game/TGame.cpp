@@ -8,6 +8,7 @@
 #include "game/TBallonMod.h"
 #include "game/TBurg.h"
 #include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TItemBase.h"
 #include "game/TKI.h"
@@ -22,6 +23,7 @@
 #include "scene/TParticleManager.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 
 uint8_t TGame::leaveFlag = 0;
 
@@ -110,6 +112,11 @@ TGame::~TGame() {
     delete dragonMesh;
     dragonMesh = nullptr;
     deleteGround();
+    // The kinds go after the objects and the trees the tiles owned.
+    delete towerKind;
+    towerKind = nullptr;
+    delete treeKind;
+    treeKind = nullptr;
     delete goldSack;
     for (TItemBase*& item : items) {
         delete item;

@@ -16,6 +16,7 @@
 #include "engine/TTextureLayer.h"
 #include "game/TBallonMod.h"
 #include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TKI.h"
@@ -32,6 +33,7 @@
 #include "scene/THeightSource.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 
 namespace {
 
@@ -87,8 +89,10 @@ void TGame::loadLevel() {
     // gold sack once the item classes exist; until then the level has none.
     itemCount = 0;
 
-    // The tower, castle and tree kinds are made here once they exist.
+    towerKind = new TDefenseTowerMod(vertexBuffer, indexBuffer, this);
     castleKind = new TBurgMod(vertexBuffer, indexBuffer, this, properties);
+    treeKind = new TTreeMod(vertexBuffer, indexBuffer, engine);
+    treeKind->drawAsOneBatch();
     goldMesh = new TMesh(TString("mods\\gold\\mesh.pff"), vertexBuffer, indexBuffer, engine, false);
     arrowMesh = new TMesh(TString("mods\\zwerg\\pfeil.pff"), vertexBuffer, indexBuffer, engine, false);
     loadingStep(0.01f);
