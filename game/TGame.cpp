@@ -8,9 +8,12 @@
 #include "game/TBallonMod.h"
 #include "game/TBurg.h"
 #include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TItemBase.h"
 #include "game/TKI.h"
+#include "game/TZwergMod.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
 #include "screens/TTopbar.h"
@@ -20,6 +23,7 @@
 #include "scene/TParticleManager.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 
 uint8_t TGame::leaveFlag = 0;
 
@@ -73,6 +77,13 @@ TGame::TGame(TEngine* e, TProperties* props)
 }
 
 TGame::~TGame() {
+    // The engine outlives the game: it must not draw it or use its cameras
+    // again.
+    if (engine) {
+        if (engine->screen == this) engine->screen = nullptr;
+        if (engine->camera == &followCamera || engine->camera == &targetCamera || engine->camera == &spareCamera)
+            engine->camera = nullptr;
+    }
     // World objects go one by one through their own destructors, which
     // unlink them; dwarves before the houses that made them, the dragon
     // last. Nothing here owns a list node.
@@ -101,6 +112,11 @@ TGame::~TGame() {
     delete dragonMesh;
     dragonMesh = nullptr;
     deleteGround();
+    // The kinds go after the objects and the trees the tiles owned.
+    delete towerKind;
+    towerKind = nullptr;
+    delete treeKind;
+    treeKind = nullptr;
     delete goldSack;
     for (TItemBase*& item : items) {
         delete item;
@@ -108,6 +124,10 @@ TGame::~TGame() {
     }
     delete goldMesh;
     delete arrowMesh;
+    delete dwarfKind;
+    dwarfKind = nullptr;
+    delete houseKind;
+    houseKind = nullptr;
     delete balloonKind;
     balloonKind = nullptr;
     delete castleKind;

@@ -16,6 +16,7 @@
 #include "engine/TTextureLayer.h"
 #include "game/TBallonMod.h"
 #include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TItem.h"
@@ -23,6 +24,8 @@
 #include "game/TItemList.h"
 #include "game/TKI.h"
 #include "game/TRoutingTable.h"
+#include "game/TZwergMod.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/crt.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
@@ -34,6 +37,7 @@
 #include "scene/THeightSource.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 
 namespace {
 
@@ -118,12 +122,15 @@ void TGame::loadLevel() {
 
     setUpItems(*this);
 
-    // The tower, castle and tree kinds are made here once they exist.
+    towerKind = new TDefenseTowerMod(vertexBuffer, indexBuffer, this);
     castleKind = new TBurgMod(vertexBuffer, indexBuffer, this, properties);
+    treeKind = new TTreeMod(vertexBuffer, indexBuffer, engine);
+    treeKind->drawAsOneBatch();
     goldMesh = new TMesh(TString("mods\\gold\\mesh.pff"), vertexBuffer, indexBuffer, engine, false);
     arrowMesh = new TMesh(TString("mods\\zwerg\\pfeil.pff"), vertexBuffer, indexBuffer, engine, false);
     loadingStep(0.01f);
-    // The dwarf-house and dwarf kinds are made here once they exist.
+    houseKind = new TZwergenhausMod(this, vertexBuffer, indexBuffer);
+    dwarfKind = new TZwergMod(this, vertexBuffer, indexBuffer);
     loadingStep(0.01f);
 
     setUpGround();

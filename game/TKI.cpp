@@ -12,6 +12,8 @@
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TRoutingTable.h"
+#include "game/TWayPoint.h"
+#include "game/TZwerg.h"
 #include "platform/crt.h"
 #include "scene/TMovingObject.h"
 
@@ -41,7 +43,8 @@ TKI::TKI(TGame* g, TProperties* p)
       dwarfCapacity(0),
       dwarfCount(0),
       sound(TSound::getInstance()),
-      lost(false) {
+      lost(false),
+      castleKeyFieldMissingLogged(false) {
     for (int& slot : soundSlots) slot = -1;
     for (int& slot : dwarfSounds) slot = -1;
 }
@@ -109,16 +112,18 @@ void TKI::loadSounds(TDrache* dragon) {
 
     // The castle keeps the balloons; a level without castle has none.
     logOut() << "Anzahl BAllone: " << castleBalloons().size() << "\n";
-    // Dwarves that already exist would start at way point "4"; the level
-    // set-up loads the sounds before any dwarf is made.
+    // Dwarves that already exist start again at way point "4" (the level
+    // set-up loads the sounds before any dwarf is made).
+    if (TWayPoint* restart = routingTable->getWayPoint("4")) {
+        for (int i = 0; i < dwarfCount; ++i) {
+            if (dwarves[i]) dwarves[i]->currentWayPoint = restart;
+        }
+    }
 }
 
 void TKI::think() {
     const time_t now = currentTime();
-    (void)now;  // the dwarves' timers run on it once the dwarves exist
-
-    // The rules of dead, standing and carrying dwarves live with the dwarf
-    // class; the array holds none while no dwarf exists.
+    applyDwarfRules(now);
 
     if (game && game->dragon && game->dragon->getLife() < 0.0f) lose();
 
