@@ -19,7 +19,7 @@ int occurrences(const std::string& text, const std::string& part) {
 TEST(DwarfRun, HousesMakeTheirDwarvesAndTheControllerSendsThemOff) {
     GameOptions options;
     options.initProps = defaultInitProps({{"RESX", "640"}, {"RESY", "480"}});
-    options.frameLimit = 600;
+    options.frameLimit = kGameFrame + 240;
     const GameRun run = runGame(options);
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0) << run.errors;

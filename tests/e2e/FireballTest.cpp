@@ -7,7 +7,7 @@
 
 namespace {
 
-const int kPress = 360;  // the level is up by then
+const int kPress = kGameFrame;  // the game runs by then
 
 // Orange fire pixels in the strip ahead of the dragon (above its head, where
 // the shots fly towards the horizon).
