@@ -17,6 +17,7 @@
 #include "scene/TParticleManager.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TWasser.h"
 
 uint8_t TGame::leaveFlag = 0;
 
@@ -98,6 +99,8 @@ TGame::~TGame() {
     delete dragonMesh;
     dragonMesh = nullptr;
     deleteGround();
+    delete water;
+    water = nullptr;
     delete goldSack;
     for (TItemBase*& item : items) {
         delete item;
