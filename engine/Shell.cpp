@@ -13,7 +13,12 @@
 #include "engine/TScreen.h"
 #include "engine/TSound.h"
 #include "game/TGame.h"
+#include "screens/TEquipmentMenu.h"
+#include "screens/TIntroScreen.h"
 #include "screens/TLoadingScreen.h"
+#include "screens/TLogoScreen.h"
+#include "screens/TMainMenu.h"
+#include "screens/TStartupScreen.h"
 #include "screens/TTopbar.h"
 
 namespace {
@@ -29,6 +34,8 @@ struct ShellState {
     TProperties* properties = nullptr;
     TEngine* engine = nullptr;
     TGame* game = nullptr;
+    TEquipmentMenu* equipmentMenu = nullptr;
+    TMainMenu* mainMenu = nullptr;
 };
 
 ShellState shell;
@@ -113,21 +120,41 @@ void mainLoop() {
                 push(shell.game, shell.game);
                 TSound::getInstance()->playMusic(shell.musicSlot);
                 break;
-            case 5:
-            case 8:
-                // The equipment and castle menus are not built yet: the game
-                // goes on.
-                push(shell.game, shell.game);
-                break;
             case 1:
-                // No main menu yet: leaving the game ends the program.
-                logWrite("Kein Hauptmenue: Programmende.\n");
-                shell.resultCode = 4;
+                push(shell.mainMenu, shell.mainMenu);
+                break;
+            case 5:
+                push(shell.equipmentMenu, static_cast<TMenu*>(shell.equipmentMenu));
+                break;
+            case 8:
+                // The castle menu is not built yet: the game goes on.
+                push(shell.game, shell.game);
                 break;
             default:  // 4 ends the loop; 2, 3, 6 and 7 do nothing
                 break;
         }
     }
+}
+
+// Step 16: the intro, logo and startup screens one after the other. A closed
+// window ends the sequence, and the program (false).
+bool runIntroScreens() {
+    TEngine* engine = shell.engine;
+    TProperties* props = shell.properties;
+    struct Intro {
+        TScreen* screen;
+        TRenderable* drawable;
+    };
+    TIntroScreen* intro = TIntroScreen::getInstance(engine, shell.game, props);
+    TLogoScreen* logo = TLogoScreen::getInstance(engine, shell.game, props);
+    TStartupScreen* startup = TStartupScreen::getInstance(engine, props);
+    for (const Intro& s : {Intro{intro, intro}, Intro{logo, logo}, Intro{startup, startup}}) {
+        push(s.screen, s.drawable);
+        const int result = s.screen->run();
+        shell.stack.pop_back();
+        if (result == 4) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -155,10 +182,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TTopbar* topbar = TTopbar::getInstance(shell.engine, shell.properties);
     shell.game = new TGame(shell.engine, shell.properties);
     shell.stack.push_back(shell.game);  // its run makes it the engine's screen
+    shell.equipmentMenu = new TEquipmentMenu(shell.game);
     shell.game->topbar = topbar;
     loading->setProgress(1.0f);
 
-    mainLoop();
+    bool carryOn = true;
+    if (shell.properties->isValue("STARTUP", "ON")) carryOn = runIntroScreens();
+    if (carryOn) {
+        shell.mainMenu = TMainMenu::getInstance(shell.engine, shell.properties);
+        push(shell.mainMenu, shell.mainMenu);
+        mainLoop();
+    }
 
     if (shell.fullScreen) ChangeDisplaySettingsA(nullptr, 0);
     // The game goes before the engine: its destructors still use GL.

@@ -3,6 +3,7 @@
 // fireball.
 #include "engine/TCamera.h"
 #include "game/TDrache.h"
+#include "game/TFeuerball.h"
 #include "game/TGame.h"
 #include "platform/win32.h"
 
@@ -112,9 +113,14 @@ void TDrache::updateCamera(TCamera* camera) {
 }
 
 void TDrache::shootFireball() {
-    // The fireball (start: the world position 5 units ahead, direction
-    // -backward, the fire materials) joins the game's object list once the
-    // fireball class exists.
+    // 5 units ahead of the dragon (world units), flying where it looks; the
+    // fireball joins the game's object list itself. A dragon without a game
+    // has no world to shoot into.
+    if (game) {
+        const TVector backward = getBackward();
+        new TFeuerball(TSkinnedMeshInstance::position * 0.01f + backward * -5.0f, backward * -1.0f, fireMaterial,
+                       fireParticleMaterial, game);
+    }
     currentSound = SOUND_FIRE;
     playSound();
 }

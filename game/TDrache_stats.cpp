@@ -1,7 +1,9 @@
 // The dragon's role-playing side: damage through armour, experience and
 // levels, the statistics points raise, the inventory, worn items and gold.
 #include "game/TDrache.h"
+#include "game/TBurgMod.h"
 #include "game/TGame.h"
+#include "game/TGoldInstance.h"
 #include "scene/TBurstEmitter.h"
 #include "scene/TSkeleton.h"
 
@@ -32,6 +34,7 @@ void TDrache::addPointsAndHeal(int n) {
     life = maxLife;
     // The castle's gold goes back to its maximum through the castle kind;
     // a level without castle has none to fill.
+    if (game && game->castleKind) game->castleKind->setGold(game->castleKind->getMaxGold());
     if (game) game->showLife(1.0f);
 }
 
@@ -42,8 +45,7 @@ void TDrache::pickUp(TGridObject* other) {
     load += other->getMass();
     if (other->getType() == 5) {
         if (carriedGold == 0.0f && game && game->goldSack) equip(game->goldSack);
-        // The pile's amount joins the carried gold through the gold-pile
-        // class.
+        if (TGoldInstance* pile = dynamic_cast<TGoldInstance*>(other)) carriedGold += pile->amount;
     }
 }
 
@@ -112,7 +114,11 @@ void TDrache::dropGold() {
     if (carriedGold <= 0.0f) return;
     load -= carriedGold * 10.0f;
     unequip(kGoldSackSlot, false);
-    // The gold falls as a new gold pile 3 units below the dragon once the
-    // gold-pile class exists.
+    // The gold falls as a new pile 3 units below the dragon (the game's
+    // object list holds it; without a game there is no world to drop into).
+    if (game) {
+        TGoldInstance* pile = new TGoldInstance(carriedGold, getPosition() + TVector(0.0f, 0.0f, 3.0f), game);
+        pile->setOnGround(0);
+    }
     carriedGold = 0.0f;
 }

@@ -5,9 +5,15 @@
 #include "engine/Log.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
+#include "game/TBallonMod.h"
+#include "game/TBurg.h"
+#include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TItemBase.h"
 #include "game/TKI.h"
+#include "game/TZwergMod.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
 #include "screens/TTopbar.h"
@@ -17,6 +23,7 @@
 #include "scene/TParticleManager.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 #include "scene/TWasser.h"
 
 uint8_t TGame::leaveFlag = 0;
@@ -71,6 +78,13 @@ TGame::TGame(TEngine* e, TProperties* props)
 }
 
 TGame::~TGame() {
+    // The engine outlives the game: it must not draw it or use its cameras
+    // again.
+    if (engine) {
+        if (engine->screen == this) engine->screen = nullptr;
+        if (engine->camera == &followCamera || engine->camera == &targetCamera || engine->camera == &spareCamera)
+            engine->camera = nullptr;
+    }
     // World objects go one by one through their own destructors, which
     // unlink them; dwarves before the houses that made them, the dragon
     // last. Nothing here owns a list node.
@@ -101,6 +115,11 @@ TGame::~TGame() {
     deleteGround();
     delete water;
     water = nullptr;
+    // The kinds go after the objects and the trees the tiles owned.
+    delete towerKind;
+    towerKind = nullptr;
+    delete treeKind;
+    treeKind = nullptr;
     delete goldSack;
     for (TItemBase*& item : items) {
         delete item;
@@ -108,6 +127,14 @@ TGame::~TGame() {
     }
     delete goldMesh;
     delete arrowMesh;
+    delete dwarfKind;
+    dwarfKind = nullptr;
+    delete houseKind;
+    houseKind = nullptr;
+    delete balloonKind;
+    balloonKind = nullptr;
+    delete castleKind;
+    castleKind = nullptr;
     logFlush();
     delete grid;
     grid = nullptr;
@@ -178,6 +205,7 @@ void TGame::showLife(float fraction) {
 
 bool TGame::castlePosition(TVector& out) {
     // The castle stands in the castle kind; a level without one has none.
-    (void)out;
-    return false;
+    if (!castleKind || !castleKind->castle) return false;
+    castleKind->castle->getPosition(out);
+    return true;
 }

@@ -3,11 +3,15 @@
 // each frame and in the water's reflection, and deleting it.
 #include "engine/TEngine.h"
 #include "engine/TString.h"
+#include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TGame.h"
+#include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
 #include "scene/TBoden.h"
 #include "scene/TGrid.h"
 #include "scene/TInstanceFactory.h"
+#include "scene/TTreeMod.h"
 #include "screens/TLoadingScreen.h"
 
 namespace {
@@ -25,6 +29,10 @@ void TGame::setUpGround() {
     // once that kind exists. An empty entry places nothing (the ground logs
     // the pixels it could not place).
     TInstanceFactory* placement[TBoden::kCreateTableCapacity] = {};
+    placement[100] = castleKind;
+    placement[200] = houseKind;
+    placement[50] = towerKind;
+    placement[150] = treeKind;
     TBoden::progressHook = advanceLoadingBar;
     boden = new TBoden(TString("terrain\\bodenheight1.tga"), TString("terrain\\LevelMap_1.tga"),
                        TString("terrain\\shadowtest.sdm"), placement, TBoden::kCreateTableCapacity, 16, 7,

@@ -14,10 +14,19 @@
 #include "engine/TSound.h"
 #include "engine/TTexture3D.h"
 #include "engine/TTextureLayer.h"
+#include "game/TBallonMod.h"
+#include "game/TBurgMod.h"
+#include "game/TDefenseTowerMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
+#include "game/TItem.h"
+#include "game/TItemInstance.h"
+#include "game/TItemList.h"
 #include "game/TKI.h"
 #include "game/TRoutingTable.h"
+#include "game/TZwergMod.h"
+#include "game/TZwergenhausMod.h"
+#include "platform/crt.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
 #include "screens/TLoadingScreen.h"
@@ -28,11 +37,13 @@
 #include "scene/THeightSource.h"
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
+#include "scene/TTreeMod.h"
 #include "scene/TWasser.h"
 
 namespace {
 
 const char* const kParticleProgram = "programs\\particle_vp.txt";
+const char* const kStandardProgram = "programs\\standard_vp.txt";
 
 // The dragon's animations in track order.
 const char* const kDragonAnimations[] = {
@@ -43,6 +54,36 @@ const char* const kDragonAnimations[] = {
 // Where the dragon starts when the level has no castle: above the middle of
 // the world.
 const float kWorldCentre = 1024.0f;
+
+// Worn items are drawn through the standard vertex program.
+void setStandardProgram(TEngine* engine, TMesh* mesh) {
+    TMaterial* material = mesh->getGroupMaterial(0);
+    if (material) material->vertexProgramSlot = engine->loadVertexProgram(TString(kStandardProgram));
+}
+
+// The item table's records become item instances (the table lists them
+// from the file's last record to its first), each with its own model; then
+// the gold sack the dragon wears while it carries gold.
+void setUpItems(TGame& game) {
+    game.itemCount = 0;
+    const int fd = _open("itemdata\\items.itm", _O_RDONLY | _O_BINARY);
+    TItemList* table = TItemList::load(fd);
+    if (fd >= 0) _close(fd);
+    const int count = table ? table->getCount() : 0;
+    for (int i = 0; i < count && i < TGame::kItemSlots; ++i) {
+        const TItem* record = table->get(i);
+        TMesh* mesh = new TMesh(record->getText(), game.vertexBuffer, game.indexBuffer, game.engine, false);
+        setStandardProgram(game.engine, mesh);
+        game.items[i] = new TItemInstance(mesh, *record, nullptr);
+        game.itemCount = i + 1;
+    }
+    delete table;
+
+    TMesh* sackMesh =
+        new TMesh(TString("mods\\gold\\equippedmesh.PFF"), game.vertexBuffer, game.indexBuffer, game.engine, false);
+    setStandardProgram(game.engine, sackMesh);
+    game.goldSack = new TItemInstance(sackMesh, TItem("", "", 0.0f, 1.0f, 0.0f, TDrache::kGoldSackSlot), nullptr);
+}
 
 }  // namespace
 
@@ -79,15 +120,17 @@ void TGame::loadLevel() {
     vertexBuffer = engine->createBufferObject(GL_ARRAY_BUFFER_ARB, 10485760, GL_STATIC_DRAW_ARB);
     indexBuffer = engine->createBufferObject(GL_ELEMENT_ARRAY_BUFFER_ARB, 5242880, GL_STATIC_DRAW_ARB);
 
-    // Items: the item table's instances fill `items` (at most 32) and the
-    // gold sack once the item classes exist; until then the level has none.
-    itemCount = 0;
+    setUpItems(*this);
 
-    // The tower, castle and tree kinds are made here once they exist.
+    towerKind = new TDefenseTowerMod(vertexBuffer, indexBuffer, this);
+    castleKind = new TBurgMod(vertexBuffer, indexBuffer, this, properties);
+    treeKind = new TTreeMod(vertexBuffer, indexBuffer, engine);
+    treeKind->drawAsOneBatch();
     goldMesh = new TMesh(TString("mods\\gold\\mesh.pff"), vertexBuffer, indexBuffer, engine, false);
     arrowMesh = new TMesh(TString("mods\\zwerg\\pfeil.pff"), vertexBuffer, indexBuffer, engine, false);
     loadingStep(0.01f);
-    // The dwarf-house and dwarf kinds are made here once they exist.
+    houseKind = new TZwergenhausMod(this, vertexBuffer, indexBuffer);
+    dwarfKind = new TZwergMod(this, vertexBuffer, indexBuffer);
     loadingStep(0.01f);
 
     setUpGround();
@@ -95,8 +138,8 @@ void TGame::loadLevel() {
 
     setUpDragon();
     skyMaterial = makeMaterial("skyboxmat", "skyboxtex", nullptr);
-    // The balloon kind is made here (and given to the castle kind) once it
-    // exists.
+    balloonKind = new TBallonMod(this, vertexBuffer, indexBuffer);
+    castleKind->balloonKind = balloonKind;
 
     std::memset(keyState, 0, sizeof(keyState));
     loadingStep(0.23f);

@@ -1,14 +1,19 @@
 #include "game/TKI.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
 #include "engine/Log.h"
 #include "engine/TSound.h"
+#include "game/TBallon.h"
+#include "game/TBurgMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TRoutingTable.h"
+#include "game/TWayPoint.h"
+#include "game/TZwerg.h"
 #include "platform/crt.h"
 #include "scene/TMovingObject.h"
 
@@ -38,7 +43,8 @@ TKI::TKI(TGame* g, TProperties* p)
       dwarfCapacity(0),
       dwarfCount(0),
       sound(TSound::getInstance()),
-      lost(false) {
+      lost(false),
+      castleKeyFieldMissingLogged(false) {
     for (int& slot : soundSlots) slot = -1;
     for (int& slot : dwarfSounds) slot = -1;
 }
@@ -105,17 +111,19 @@ void TKI::loadSounds(TDrache* dragon) {
     loadSample("sound/ballon_ok.wav", soundSlots[SOUND_BALLOON]);
 
     // The castle keeps the balloons; a level without castle has none.
-    logOut() << "Anzahl BAllone: " << 0 << "\n";
-    // Dwarves that already exist would start at way point "4"; the level
-    // set-up loads the sounds before any dwarf is made.
+    logOut() << "Anzahl BAllone: " << castleBalloons().size() << "\n";
+    // Dwarves that already exist start again at way point "4" (the level
+    // set-up loads the sounds before any dwarf is made).
+    if (TWayPoint* restart = routingTable->getWayPoint("4")) {
+        for (int i = 0; i < dwarfCount; ++i) {
+            if (dwarves[i]) dwarves[i]->currentWayPoint = restart;
+        }
+    }
 }
 
 void TKI::think() {
     const time_t now = currentTime();
-    (void)now;  // the dwarves' timers run on it once the dwarves exist
-
-    // The rules of dead, standing and carrying dwarves live with the dwarf
-    // class; the array holds none while no dwarf exists.
+    applyDwarfRules(now);
 
     if (game && game->dragon && game->dragon->getLife() < 0.0f) lose();
 
@@ -123,8 +131,9 @@ void TKI::think() {
         if (thinkers[i]) thinkers[i]->think();
     }
 
-    // The balloons think through the castle kind's list (none without a
-    // castle).
+    // The balloons think through a copy of the castle kind's list (none
+    // without a castle).
+    for (TBallon* balloon : castleBalloons()) balloon->think();
 
     logOut() << "TKI@think(): Alle Ballone fertig mit think().\n";
     logFlush();
@@ -213,21 +222,32 @@ void TKI::unregisterGoldInstance(TListNode<TGoldEntry>* entry) {
     if (!entry) return;
     TGoldInstance* pile = entry->value->pile;
     // The castle's balloons forget the pile first (none without a castle).
+    for (TBallon* balloon : castleBalloons()) balloon->removeGold(pile);
     waitingGold.erase(std::remove(waitingGold.begin(), waitingGold.end(), pile), waitingGold.end());
     goldInstances.unlinkNode(entry);
 }
 
 void TKI::assignWaitingGold(TBallon* balloon) {
-    // The balloon takes piles through its own collecting rule; without the
-    // balloon class nothing can be handed over and the queue stays.
-    (void)balloon;
+    // Offered oldest first until the balloon refuses one; the accepted ones
+    // leave the queue.
+    if (!balloon) return;
+    size_t accepted = 0;
+    while (accepted < waitingGold.size() && balloon->setCollecting(waitingGold[accepted])) ++accepted;
+    waitingGold.erase(waitingGold.begin(), waitingGold.begin() + static_cast<std::ptrdiff_t>(accepted));
 }
 
 bool TKI::findFreeBalloon(TGoldInstance* pile) {
     // The castle kind's balloons are asked in order; a level without castle
     // has no balloon to ask.
-    (void)pile;
+    for (TBallon* balloon : castleBalloons()) {
+        if (balloon->setCollecting(pile)) return true;
+    }
     return false;
 }
 
 time_t TKI::currentTime() { return time(nullptr); }
+
+std::list<TBallon*> TKI::castleBalloons() const {
+    if (!game || !game->castleKind) return std::list<TBallon*>();
+    return game->castleKind->balloons;
+}

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <deque>
+#include <list>
 
 #include "engine/TList.h"
 #include "engine/TVector.h"
@@ -51,6 +52,8 @@ public:
     TSound* sound;
     int soundSlots[SOUND_SLOT_COUNT];  // -1 = not loaded
     bool lost;
+    // The missing castle key field has been reported once.
+    bool castleKeyFieldMissingLogged;
     int dwarfSounds[DWARF_SOUND_COUNT];  // -1 = not loaded
 
     // The controller, created on the first call with these arguments; later
@@ -123,7 +126,20 @@ public:
     // Calendar time in whole seconds (the dwarves' timers).
     static time_t currentTime();
 
+    // The dwarves' rules of one AI step, in array order: the dead respawn
+    // at home or are gone, the standing are sent off, steal or go home.
+    void applyDwarfRules(time_t now);
+    // A dead dwarf: experience for the dragon; a respawn at its house
+    // (standing, asleep until now + 10) or, with its house destroyed, gone.
+    void respawnDwarf(TZwerg* dwarf, time_t now);
+    // A standing dwarf: sent to the castle (delivering carried gold at
+    // home), sent home with its loot, or stealing at the castle.
+    void directStandingDwarf(TZwerg* dwarf, TKeyField* castle);
+
 private:
     static TKI* instance_;
+    // A copy of the castle kind's balloon list (empty without a castle
+    // kind), so that a balloon may leave the list while the copy is walked.
+    std::list<TBallon*> castleBalloons() const;
     void loadSample(const char* file, int& slot);
 };

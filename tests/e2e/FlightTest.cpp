@@ -11,10 +11,10 @@
 
 namespace {
 
-// The level is up after the loading screen's frames; the dragon is then
+// The game runs after the loading screen and the main menu; the dragon is
 // steered from kStart on.
-const int kStart = 360;
-const int kEnd = 700;
+const int kStart = kGameFrame;
+const int kEnd = kGameFrame + 340;
 
 GameRun fly(const std::string& script) {
     GameOptions options;

@@ -43,7 +43,7 @@ TEST(Render, FirstFrameShowsOnlyTheClearColourAndTheFrameRate) {
 }
 
 TEST(Render, NvVariantDrawsTheSameGame) {
-    const int frame = 450;
+    const int frame = kGameFrame + 90;
     auto arb = std::async(std::launch::async, runGame, smallRun("game", frame + 2, {frame}));
     auto nv = std::async(std::launch::async, runGame, smallRun("game_nv", frame + 2, {frame}));
     const GameRun a = arb.get(), n = nv.get();
@@ -65,12 +65,12 @@ TEST(Render, NvVariantDrawsTheSameGame) {
 }
 
 TEST(Render, MissingSoundFilesAreLoggedAndTheGameRunsOn) {
-    GameOptions options = smallRun("game", 420, {410});
+    GameOptions options = smallRun("game", kGameFrame + 120, {kGameFrame + 100});
     options.omitFolders = {"sound"};
     const GameRun run = runGame(options);
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_NE(run.log.find("Failed to load music."), std::string::npos);
     EXPECT_NE(run.log.find("Failed to load sound."), std::string::npos);
     EXPECT_NE(run.log.find("TKI@think(): Alle Ballone fertig mit think()."), std::string::npos);
-    EXPECT_TRUE(readPng(run.shot(410)).valid());
+    EXPECT_TRUE(readPng(run.shot(kGameFrame + 100)).valid());
 }

@@ -25,7 +25,7 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     GameOptions options;
     options.initProps = smallWindowProps();
-    options.frameLimit = 420;
+    options.frameLimit = kGameFrame + 100;
     const GameRun run = runGame(options);
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0) << run.errors;
@@ -57,16 +57,41 @@ TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     EXPECT_TRUE(contains(run.log, "Name: Burg Endpunkte ("));
 }
 
-TEST(Startup, EscapeLeavesTheGame) {
+TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     GameOptions options;
     options.initProps = smallWindowProps();
-    options.frameLimit = 1500;  // the safety net only
-    options.script = "400 keydown ESCAPE\n401 keyup ESCAPE\n";
-    options.screenshots = {395, 1499};
+    options.frameLimit = kGameFrame + 1500;  // the safety net only
+    const int escape = kGameFrame + 20, menu = escape + 60;
+    options.script = std::to_string(escape) + " key ESCAPE\n" + std::to_string(menu + 10) + " key DOWN\n" +
+                     std::to_string(menu + 20) + " key DOWN\n" + std::to_string(menu + 30) + " key RETURN\n";
+    options.screenshots = {escape - 5, menu, kGameFrame + 1400};
     const GameRun run = runGame(options);
     EXPECT_EQ(run.exitCode, 0) << run.errors;
-    EXPECT_TRUE(readPng(run.shot(395)).valid());
-    EXPECT_FALSE(readPng(run.shot(1499)).valid());  // it ended long before
+    const Picture game = readPng(run.shot(escape - 5)), mainMenu = readPng(run.shot(menu));
+    ASSERT_TRUE(game.valid() && mainMenu.valid());
+    // The game's sky is light; the main menu stands on a dark night picture.
+    auto brightness = [](const Picture& p) {
+        long sum = 0;
+        for (int y = 60; y < 200; ++y)
+            for (int x = 100; x < 540; ++x) sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
+        return sum / (140 * 440);
+    };
+    EXPECT_GT(brightness(game), 2 * brightness(mainMenu));
+    EXPECT_FALSE(readPng(run.shot(kGameFrame + 1400)).valid());  // it ended long before
+}
+
+TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
+    GameOptions options;
+    options.initProps = smallWindowProps({{"STARTUP", "ON"}});
+    options.enterGame = false;
+    options.frameLimit = 3000;  // the safety net only
+    options.script = std::to_string(kMainMenuFrame + 40) + " close\n";
+    const GameRun run = runGame(options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(contains(run.log, "Property-Datei erfolgreich gelesen.\n"));
+    EXPECT_FALSE(contains(run.log, "Lade menu_512"));  // the main menu never came
+    EXPECT_TRUE(contains(run.errors, "") && !contains(run.errors, "Frame limit"));
 }
 
 TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {

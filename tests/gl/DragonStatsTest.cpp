@@ -21,6 +21,8 @@ public:
     void setBone(TBone* b) override { bone = b; }
     TBone* getBone() const override { return bone; }
     void drawWorn() override { ++draws; }
+    TString getName() const override { return TString(""); }
+    void use(TDrache*) override {}
 
     int slot;
     float armourValue;

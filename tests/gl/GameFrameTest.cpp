@@ -12,6 +12,8 @@
 #include "engine/TMaterial.h"
 #include "engine/TProperties.h"
 #include "engine/TSound.h"
+#include "game/TBurg.h"
+#include "game/TBurgMod.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TKI.h"
@@ -113,7 +115,7 @@ TEST_F(GameFrameTest, LevelSetUpBuildsCamerasMaterialsAndDragon) {
     EXPECT_NE(nullptr, game->ki->routingTable->getKeyField("Burg"));
 
     // The dragon leads the object list, starts cruising on track 0, and
-    // (without a castle) 30 units above the middle of the world.
+    // 30 units above the castle in the middle of the world.
     EXPECT_EQ(game->dragon, game->objects.head->value);
     EXPECT_EQ(TDrache::TRACK_CRUISE, game->dragon->getCurrentTrack());
     const TVector p = game->dragon->getPosition();
@@ -161,6 +163,7 @@ TEST_F(GameFrameTest, SetUpFillsTheLoadingBar) {
 TEST_F(GameFrameTest, TopBarHearsMessagesLifeAndBlood) {
     game->topbar = TTopbar::getInstance(engine, &properties);
     ASSERT_NE(nullptr, game->topbar);
+    game->dragon->setPosition(game->dragon->getPosition() + TVector(100.0f, 0.0f, 0.0f));  // off the castle
     key('M');
     EXPECT_EQ("Nicht nahe genug an Burg", game->topbar->message);
     game->dragon->takeDamage(50.0f, TVector());
@@ -236,6 +239,9 @@ TEST_F(GameFrameTest, HeldButtonShootsOnTheNextFrameThenAtTheFireInterval) {
 }
 
 TEST_F(GameFrameTest, CastleKeyWithoutCastleIsNotNearEnough) {
+    ASSERT_NE(nullptr, game->castleKind);
+    delete game->castleKind->castle;  // the kind forgets it
+    ASSERT_EQ(nullptr, game->castleKind->castle);
     key('M');
     EXPECT_STREQ("Nicht nahe genug an Burg", game->lastMessage);
     EXPECT_EQ(0, TGame::leaveFlag);
@@ -298,18 +304,22 @@ TEST_F(GameFrameTest, DragonLifeBelowZeroLosesOnce) {
 }
 
 TEST_F(GameFrameTest, ObjectAskingToLeaveIsDeletedAfterItsMarker) {
+    // The level's own objects (the dragon, the castle, the houses and the
+    // dwarves they make in their first step) are counted apart.
+    frame(50.0f);
+    const int level = game->objects.count();
     std::vector<std::string> events;
     Probe* stays = new Probe(game, &events, false);
     new Probe(game, &events, true);
     frame(50.0f);
     EXPECT_EQ((std::vector<std::string>{"periodicDo 100", "marker", "periodicDo 100", "marker", "deleted"}),
               events);
-    EXPECT_EQ(2, game->objects.count());  // the dragon and the one that stays
+    EXPECT_EQ(level + 1, game->objects.count());  // the level and the one that stays
     events.clear();
     frame(1.0f);  // no update step: nothing advances
     EXPECT_TRUE(events.empty());
     delete stays;
-    EXPECT_EQ(1, game->objects.count());
+    EXPECT_EQ(level, game->objects.count());
 }
 
 TEST_F(GameFrameTest, KeysLeaveWithTheirResultCodes) {

@@ -82,10 +82,12 @@ GameRun runGame(const GameOptions& options) {
     }
     if (options.writeInitProps)
         writeFile(run.dir + "/init.props", options.initProps.empty() ? defaultInitProps() : options.initProps);
+    std::string script = options.script;
+    if (options.enterGame) script = std::to_string(kMainMenuFrame) + " key RETURN\n" + script;
     std::string scriptPath;
-    if (!options.script.empty()) {
+    if (!script.empty()) {
         scriptPath = run.dir + "/input.script";
-        writeFile(scriptPath, options.script);
+        writeFile(scriptPath, script);
     }
     std::string shots;
     for (int f : options.screenshots) shots += (shots.empty() ? "" : ",") + std::to_string(f);

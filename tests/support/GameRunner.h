@@ -8,6 +8,12 @@
 #include <string>
 #include <vector>
 
+// The default run (STARTUP=OFF, fixed clock) shows the loading screen, then
+// the main menu from about kMainMenuFrame on; the runner presses Enter there
+// ("Spiel starten") unless told not to, and the game runs from kGameFrame on.
+constexpr int kMainMenuFrame = 360;
+constexpr int kGameFrame = 480;
+
 struct GameOptions {
     std::string program = "game";
     // Lines of init.props; the generated defaults with STARTUP=OFF when empty.
@@ -15,6 +21,7 @@ struct GameOptions {
     bool writeInitProps = true;
     // Scripted input (the test hooks' format); none when empty.
     std::string script;
+    bool enterGame = true;  // press Enter in the main menu at kMainMenuFrame
     int frameLimit = 300;  // GAME_TEST_FRAMES; 0 for none
     int frameMs = 20;      // GAME_TEST_FRAME_MS; 0 for the real clock
     std::vector<int> screenshots;  // frames to capture

@@ -1,0 +1,47 @@
+#pragma once
+// What the start screens (intro, logo, startup picture) and the main menu
+// share: their pictures are one-layer materials of the engine, their loops
+// take every waiting message of the thread before the next frame, and the
+// intro and logo draw the same black fade with letterbox bars over their
+// scene.
+
+#include <cstdint>
+
+class TCamera;
+class TEngine;
+class TMaterial;
+
+namespace startscreens {
+
+// A one-layer material named name on the texture file (scale 1 x 1, three
+// black colours with alpha 1, float 2.0) added to the engine. The material
+// is the engine's; null only when the engine could not make one.
+TMaterial* makePictureMaterial(TEngine* engine, const char* name, const char* textureFile);
+
+// The camera of the intro and logo screens: at the origin looking along +z,
+// y up, its projection distances 0 and -2 (near plane at 2, no far plane),
+// lit by the engine's light. The caller owns it; never null.
+TCamera* makeStartCamera(TEngine* engine);
+
+// What takeWaitingMessages saw besides the messages it dispatched.
+enum { kQuitArrived = 1, kKeyArrived = 2 };
+
+// Takes every waiting message of the thread until none is left. WM_QUIT is
+// not dispatched; with keyEnds set neither is WM_KEYDOWN. Every other
+// message goes through TranslateMessage and DispatchMessageA. Returns the
+// kQuitArrived / kKeyArrived bits of what was held back.
+int takeWaitingMessages(bool keyEnds);
+
+// The fade and letterbox overlay of the intro and logo screens: while a fade
+// flag is set, a black quad of opacity alpha over the whole 640 x 480
+// overlay, alpha stepping by 0.05 (up while fading out, down while fading
+// in, kept in 0 .. 1) once at least 50 ms have passed since lastFadeStep;
+// then the two opaque black bars at the top and bottom. Leaves blending on
+// and the matrices and attributes as it found them.
+void drawLetterboxFade(TEngine* engine, float& alpha, int fadingOut, int fadingIn, uint32_t& lastFadeStep);
+
+// One quad from (x0, y0) to (x1, y1) at depth 0, without texture
+// coordinates.
+void drawPlainQuad(float x0, float y0, float x1, float y1);
+
+}  // namespace startscreens

@@ -1,0 +1,138 @@
+#include "screens/TMenuFrame.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/Log.h"
+#include "engine/TCamera.h"
+#include "engine/TColor.h"
+#include "engine/TEngine.h"
+#include "engine/TFont.h"
+#include "engine/TMaterialData.h"
+#include "engine/TTextureLayer.h"
+#include "game/TDrache.h"
+#include "game/TGame.h"
+#include "platform/gl.h"
+#include "screens/TMenu.h"
+
+TMaterial* TMenuFrame::createMaterial(TEngine* engine, const char* name) {
+    if (!engine) return nullptr;
+    const TTextureLayer layer(TString("menu_elemente.tga"), 1.0f, 1.0f, 0, 0);
+    const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
+    TMaterial* material = engine->addMaterial(TMaterialData(TString(name), black, black, black, 2.0f, 0, &layer));
+    if (!material) logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+    return material;
+}
+
+void TMenuFrame::runLoop(TEngine* engine, bool& quit) {
+    while (!quit) {
+        engine->renderFrame();
+        MSG msg;
+        int taken = 0;
+        while (taken < kMaxMessagesPerPass && PeekMessageA(&msg, engine->window, 0, 0, PM_REMOVE)) {
+            ++taken;
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+TVector TMenuFrame::overlayPoint(const TEngine* engine, LPARAM lParam) {
+    const TVector client = TVector::fromLParam(static_cast<uint32_t>(lParam));
+    const float width = engine && engine->width > 0 ? static_cast<float>(engine->width) : 640.0f;
+    const float height = engine && engine->height > 0 ? static_cast<float>(engine->height) : 480.0f;
+    return TVector(client.x * 640.0f / width, client.y * 480.0f / height, 0.0f);
+}
+
+LRESULT TMenuFrame::handleMessage(TMenu* menu, bool& quit, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN: {
+            const TVector p = overlayPoint(menu->engine, lParam);
+            if (menu->contains(p)) menu->onClick(p);
+            break;
+        }
+        case WM_LBUTTONDBLCLK: {
+            const TVector p = overlayPoint(menu->engine, lParam);
+            if (menu->contains(p)) menu->onDoubleClick(p);
+            break;
+        }
+        case WM_CHAR:
+            if (wParam == 27) quit = true;
+            break;
+        case WM_RBUTTONDOWN:
+            PostQuitMessage(0);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The game's frame step re-centres the cursor and turns the dragon whenever
+// the cursor has moved; telling it where the cursor already is keeps the
+// cursor free for the menu.
+void TMenuFrame::holdGameInput(TGame* game) {
+    if (!game) return;
+    std::memset(game->keyState, 0, sizeof(game->keyState));
+    game->leftButton = 0;
+    GetCursorPos(&game->cursor);
+}
+
+void TMenuFrame::beginDraw(TGame* game) {
+    TEngine* engine = game ? game->engine : nullptr;
+    if (game) {
+        GetCursorPos(&game->cursor);
+        game->render();
+    }
+    if (!engine) return;
+    turnView(engine->camera, kViewTurn);
+    engine->begin2D();
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+}
+
+void TMenuFrame::turnView(TCamera* camera, float angle) {
+    if (!camera) return;
+    const TVector d = camera->getDirection();
+    const float c = std::cos(angle), s = std::sin(angle);
+    const TVector turned(c * d.x - s * d.y, s * d.x + c * d.y, d.z);
+    camera->setDirection(turned.normalized());
+    camera->up = TVector(0.0f, 0.0f, 1.0f);
+    camera->updateView();
+    camera->updateFrustum();
+}
+
+namespace {
+
+void lineAt(float y) {
+    glLoadIdentity();
+    glTranslatef(400.0f, y, 0.0f);
+}
+
+}  // namespace
+
+void TMenuFrame::drawStatistics(TFont* font, const TDrache* d) {
+    if (!font || !d) return;
+    glMatrixMode(GL_MODELVIEW);
+    lineAt(320.0f);
+    font->print("Last aktuell/maximal: %4.0f/%4.0f", d->load, d->maxLoad);
+    lineAt(340.0f);
+    font->print("Ruestungsklasse: %4.0f", d->armour);
+    lineAt(360.0f);
+    font->print("Lebensenergie aktuell/maximal: %4.0f/%4.0f", d->life, d->maxLife);
+    lineAt(380.0f);
+    font->print("Level %i Exp: aktuell/level Up: %4.0f/%4.0f", d->level, d->experience, d->nextLevelAt);
+    lineAt(400.0f);
+    font->print("Feuerkraft: %4.1f", d->firepower);
+    lineAt(420.0f);
+    font->print("Geschwindigkeit: %4.1f", d->speed);
+    lineAt(440.0f);
+    font->print("Uebrige Punkte: %i", d->unspentPoints);
+}
+
+void TMenuFrame::endDraw(TEngine* engine) {
+    if (engine) engine->end2D();
+}

@@ -1,0 +1,79 @@
+#include "screens/TStartupScreen.h"
+
+#include <new>
+
+#include "engine/Log.h"
+#include "engine/TEngine.h"
+#include "platform/gl.h"
+#include "screens/StartScreens.h"
+
+namespace {
+
+TStartupScreen* theStartupScreen = nullptr;
+
+}  // namespace
+
+TStartupScreen* TStartupScreen::getInstance(TEngine* engine, TProperties* /*properties*/) {
+    if (!theStartupScreen && engine) theStartupScreen = new (std::nothrow) TStartupScreen(engine);
+    return theStartupScreen;
+}
+
+void TStartupScreen::destroyInstance() {
+    delete theStartupScreen;
+    theStartupScreen = nullptr;
+}
+
+TStartupScreen::TStartupScreen(TEngine* e) : TRenderable(e), material(nullptr) {
+    material = startscreens::makePictureMaterial(engine, "startup", "startup.tga");
+    logOut() << "Lade startup textur...\n";
+    if (!material) logOut() << "failed to startup texture\n";
+    logFlush();
+}
+
+TStartupScreen::~TStartupScreen() {
+    if (theStartupScreen == this) theStartupScreen = nullptr;
+    if (engine && engine->screen == this) engine->screen = nullptr;
+}
+
+void TStartupScreen::draw() {
+    engine->setMaterial(material);
+    engine->begin2D();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Whatever was drawn before must not tint the picture.
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(60.0f, 0.0f, -108.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(0.0f, 480.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(480.0f, 480.0f, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(480.0f, 0.0f, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glEnd();
+    glPopMatrix();
+    engine->end2D();
+}
+
+int TStartupScreen::run() {
+    engine->screen = this;
+    int held = 0;
+    while (!held) {
+        engine->renderFrame();
+        held = startscreens::takeWaitingMessages(true);
+    }
+    return (held & startscreens::kQuitArrived) ? RESULT_QUIT : RESULT_DONE;
+}
+
+LRESULT TStartupScreen::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == WM_KEYDOWN) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
