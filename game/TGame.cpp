@@ -24,6 +24,7 @@
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
 #include "scene/TTreeMod.h"
+#include "scene/TWasser.h"
 
 uint8_t TGame::leaveFlag = 0;
 
@@ -112,6 +113,8 @@ TGame::~TGame() {
     delete dragonMesh;
     dragonMesh = nullptr;
     deleteGround();
+    delete water;
+    water = nullptr;
     // The kinds go after the objects and the trees the tiles owned.
     delete towerKind;
     towerKind = nullptr;

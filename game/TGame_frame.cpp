@@ -12,6 +12,7 @@
 #include "platform/sound.h"
 #include "scene/TGrid.h"
 #include "scene/TParticleManager.h"
+#include "scene/TWasser.h"
 #include "screens/TTopbar.h"
 
 namespace {
@@ -85,7 +86,7 @@ void TGame::drawScene() {
     glDisable(GL_FOG);
     drawSkybox();
     glEnable(GL_FOG);
-    // The water draws here once the level has water.
+    if (water) water->render();
     drawGroundObjects();
     glDepthMask(GL_FALSE);
     if (particles) particles->drawAll();

@@ -5,6 +5,8 @@
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "game/TKI.h"
+#include "engine/TPBuffer.h"
+#include "scene/TWasser.h"
 
 LRESULT TGame::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -78,8 +80,8 @@ void TGame::keyDown(WPARAM wParam, LPARAM lParam) {
             toggleMessage(engine->toggleMipmapping(), "MipMapping an", "MipMapping aus");
             break;
         case VK_F6:
-            // The water's reflection target switches first, once there is
-            // water.
+            // The water's reflection target switches first.
+            if (water && water->reflection) water->reflection->toggleVBO();
             toggleMessage(engine->toggleVBO(), "VBOs an", "VBOs aus");
             break;
         case VK_F7:

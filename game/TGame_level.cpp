@@ -38,6 +38,7 @@
 #include "scene/TMesh.h"
 #include "scene/TSkinnedMesh.h"
 #include "scene/TTreeMod.h"
+#include "scene/TWasser.h"
 
 namespace {
 
@@ -111,8 +112,7 @@ void TGame::loadLevel() {
                  TString("bluesky_rt.tga"), TString("bluesky_lf.tga"), TString("bluesky_up.tga"),
                  TString("bluesky_up.tga"), engine);
     new TNormCubeMap(TString("normC"), engine);
-    // The water (with this game as its reflection drawer and the follow
-    // camera) joins the level here once it exists.
+    water = new TWasser(TVector(0.0f, 0.707f, 0.707f), this, &followCamera, 500, engine);
 
     setUpMaterials();
     loadingStep(0.01f);

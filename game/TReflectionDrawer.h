@@ -7,7 +7,8 @@ class TReflectionDrawer {
 public:
     virtual ~TReflectionDrawer() = default;
 
-    // Draws the sky, the dragon and the ground for the reflection; the water
-    // enables and disables the clip plane around the call.
+    // Draws the sky, the dragon and the ground for the reflection, into the
+    // mirrored view the water has set up; the ground's clipping programs drop
+    // what lies below the water.
     virtual void drawReflection() = 0;
 };
