@@ -13,6 +13,7 @@
 #include "engine/TScreen.h"
 #include "engine/TSound.h"
 #include "game/TGame.h"
+#include "screens/TBurgMenu.h"
 #include "screens/TEquipmentMenu.h"
 #include "screens/TIntroScreen.h"
 #include "screens/TLoadingScreen.h"
@@ -35,6 +36,7 @@ struct ShellState {
     TEngine* engine = nullptr;
     TGame* game = nullptr;
     TEquipmentMenu* equipmentMenu = nullptr;
+    TBurgMenu* castleMenu = nullptr;
     TMainMenu* mainMenu = nullptr;
 };
 
@@ -127,8 +129,7 @@ void mainLoop() {
                 push(shell.equipmentMenu, static_cast<TMenu*>(shell.equipmentMenu));
                 break;
             case 8:
-                // The castle menu is not built yet: the game goes on.
-                push(shell.game, shell.game);
+                push(shell.castleMenu, static_cast<TMenu*>(shell.castleMenu));
                 break;
             default:  // 4 ends the loop; 2, 3, 6 and 7 do nothing
                 break;
@@ -183,6 +184,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     shell.game = new TGame(shell.engine, shell.properties);
     shell.stack.push_back(shell.game);  // its run makes it the engine's screen
     shell.equipmentMenu = new TEquipmentMenu(shell.game);
+    shell.castleMenu = new TBurgMenu(shell.game);
     shell.game->topbar = topbar;
     loading->setProgress(1.0f);
 
@@ -197,6 +199,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (shell.fullScreen) ChangeDisplaySettingsA(nullptr, 0);
     // The game goes before the engine: its destructors still use GL.
     shell.stack.clear();
+    delete shell.castleMenu;
+    delete shell.equipmentMenu;
+    shell.castleMenu = nullptr;
+    shell.equipmentMenu = nullptr;
     delete shell.game;
     shell.game = nullptr;
     TEngine::destroyInstance();
