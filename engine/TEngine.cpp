@@ -158,12 +158,7 @@ void TEngine::setFixedState() {
     glCullFace(GL_BACK);
     glAlphaFunc(GL_GEQUAL, 0.5f);
     glEnable(GL_TEXTURE_2D);
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    const GLfloat fogColor[4] = {0.5f, 0.5f, 1.0f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColor);
-    glFogf(GL_FOG_START, 10000.0f);
-    glFogf(GL_FOG_END, 100000.0f);
+    setFog();
 }
 
 TEngine::~TEngine() {
@@ -280,6 +275,15 @@ void TEngine::renderFrame() {
     end2D();
 
     SwapBuffers(deviceContext);
+}
+
+void TEngine::setFog() {
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    const GLfloat fogColor[4] = {0.5f, 0.5f, 1.0f, 1.0f};
+    glFogfv(GL_FOG_COLOR, fogColor);
+    glFogf(GL_FOG_START, 10000.0f);
+    glFogf(GL_FOG_END, 100000.0f);
 }
 
 void TEngine::end2D() {

@@ -123,6 +123,9 @@ public:
     // The 640 x 480 overlay, origin top left, y downward; attributes and both
     // matrices pushed (the caller pops them).
     void begin2D();
+    // The linear fog every render target uses: colour (0.5, 0.5, 1.0, 1.0),
+    // start 10000, end 100000; on the current context.
+    static void setFog();
     // Leaves the overlay: pops the projection and model-view matrices and the
     // attributes that begin2D pushed.
     void end2D();

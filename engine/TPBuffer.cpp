@@ -78,12 +78,7 @@ void TPBuffer::setDefaultState() {
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
     glAlphaFunc(GL_GEQUAL, 0.5f);
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    const GLfloat fogColor[4] = {0.5f, 0.5f, 1.0f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColor);
-    glFogf(GL_FOG_START, 10000.0f);
-    glFogf(GL_FOG_END, 100000.0f);
+    TEngine::setFog();
 }
 
 TPBuffer::~TPBuffer() {
@@ -110,15 +105,7 @@ void TPBuffer::releaseImage() {
 
 void TPBuffer::bindTexture(int toUnit) {
     bound = true;
-    unit = toUnit;
-    context->setActiveTexture(toUnit);
-    const uint32_t current = context->getUnitTarget(toUnit);
-    if (current != target) {
-        if (current != 0) glDisable(current);
-        glEnable(target);
-        context->setUnitTarget(toUnit, target);
-    }
-    glBindTexture(target, id);
+    selectOnUnit(toUnit);
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -130,8 +117,5 @@ void TPBuffer::bindTexture(int toUnit) {
     if (pbuffer) wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB);
     if (mipmaps) glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, 0);
 
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glScalef(sScale, tScale, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
+    loadTextureMatrix();
 }

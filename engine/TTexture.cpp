@@ -19,6 +19,11 @@ TTexture::TTexture(const TTextureLayer& layer, uint32_t textureId, TRenderContex
 }
 
 void TTexture::bind(int toUnit) {
+    selectOnUnit(toUnit);
+    loadTextureMatrix();
+}
+
+void TTexture::selectOnUnit(int toUnit) {
     unit = toUnit;
     context->setActiveTexture(toUnit);
     const uint32_t current = context->getUnitTarget(toUnit);
@@ -28,6 +33,9 @@ void TTexture::bind(int toUnit) {
         context->setUnitTarget(toUnit, target);
     }
     glBindTexture(target, id);
+}
+
+void TTexture::loadTextureMatrix() {
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glScalef(sScale, tScale, 1.0f);

@@ -40,6 +40,11 @@ public:
     // (disabling another target the unit had), binds the texture and loads
     // the scale into the texture matrix.
     virtual void bind(int unit);
+    // The two halves of bind: make the unit active with this texture's target
+    // enabled (and only that) and bind the texture; load the texture matrix
+    // with the scales.
+    void selectOnUnit(int unit);
+    void loadTextureMatrix();
 };
 
 // While alive, pixel rows are read tightly packed (TGA rows and the
