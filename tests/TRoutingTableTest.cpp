@@ -142,7 +142,9 @@ protected:
     }
 
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = dir_ + "/" + name;
+        // CTest runs the tests side by side: each one writes files of its own.
+        const std::string path =
+            dir_ + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path;

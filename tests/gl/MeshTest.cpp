@@ -639,9 +639,10 @@ protected:
         for (int b = 0; b < mesh->boneCount; ++b)
             for (int i = 0; i < 16; ++i) mesh->bones[b]->skinMatrix.m[i] = 1000.0f * b + i;
         const std::string dir = binaryDir() + "/meshtest_models";
-        std::ofstream(dir + "/skin_vp.txt", std::ios::binary)
+        const std::string vp = "skin_vp" + std::to_string(bones) + ".txt";  // one per test: they run side by side
+        std::ofstream(dir + "/" + vp, std::ios::binary)
             << "!!ARBvp1.0\nMOV result.position, vertex.position;\nMOV result.color, vertex.color;\nEND\n";
-        program = engine->loadVertexProgram(TString("meshtest_models\\skin_vp.txt"));
+        program = engine->loadVertexProgram(TString(("meshtest_models\\" + vp).c_str()));
         mesh->getGroupMaterial(0)->vertexProgramSlot = program;
         engine->setMaterial(nullptr);
         engine->setMaterial(mesh->getGroupMaterial(0));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,8 @@ namespace {
 
 const long kFrameLimit = 4;
 
-std::string hooksDir() { return binaryDir() + "/platform_hooks"; }
+// One folder per process: CTest runs the tests of this file side by side.
+std::string hooksDir() { return binaryDir() + "/platform_hooks_" + std::to_string(getpid()); }
 
 // The hooks read the environment once, when the first window is made: set it
 // before any test runs.
