@@ -44,7 +44,7 @@ protected:
         folder = ::testing::TempDir() + "CastleMenuTest_" + std::to_string(getpid());
         fs::create_directories(folder);
         openLog((folder + "/Log.txt").c_str());
-        engine = gametest::openEngine();
+        engine = gametest::openEngine(20);
         ASSERT_NE(nullptr, engine);
         properties = new TProperties();
         properties->set("MAX_BURG_GOLD", "1000");

@@ -71,7 +71,7 @@ LPARAM clientPoint(int x, int y) { return static_cast<LPARAM>((static_cast<unsig
 class EquipmentMenuTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        engine = gametest::openEngine();
+        engine = gametest::openEngine(20);
         ASSERT_NE(nullptr, engine);
         properties = new TProperties();
         game = new TGame(engine, properties);

@@ -4,6 +4,9 @@
 // procedure does), and the engine on it. The tests run in the build folder,
 // so the game finds the generated data.
 
+#include <cstdlib>
+#include <string>
+
 #include "engine/TEngine.h"
 #include "engine/TScreen.h"
 #include "platform/win32.h"
@@ -20,8 +23,12 @@ inline LRESULT forwardToScreen(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The engine on a fresh window; null when no window can be made.
-inline TEngine* openEngine() {
+// The engine on a fresh window; null when no window can be made. With
+// fixedFrameMs the clock advances only by that much per buffer swap, so what
+// the game does behind a screen does not hang on the machine's load (the
+// clock's mode is read once, when the first window is made).
+inline TEngine* openEngine(int fixedFrameMs = 0) {
+    if (fixedFrameMs > 0) setenv("GAME_TEST_FRAME_MS", std::to_string(fixedFrameMs).c_str(), 1);
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof(wc));
     wc.style = CS_OWNDC;
