@@ -68,8 +68,12 @@ int TSkeleton::build(TPffData* model) {
         if (TBone::build(this, n->value->getName(), model)) ++made;
     time = -1;
     listBones();
-    if (roots.count() > 1)
-        logOut() << "Skeleton: the bones form " << roots.count() << " trees; one root bone expected\n";
+    if (roots.count() > 1) {
+        logOut() << "Skeleton: the bones form " << roots.count() << " trees (roots";
+        for (TListNode<TBone>* r = roots.head; r; r = r->next)
+            logOut() << " '" << r->value->name.copyTo(nullptr) << "'";
+        logOut() << "); one root bone expected\n";
+    }
     if (made != boneCount)
         logOut() << "Skeleton: " << made << " bone parts give " << boneCount << " distinct bones\n";
     return boneCount;

@@ -235,6 +235,7 @@ protected:
         EXPECT_EQ(nullptr, bone->parent);
         EXPECT_EQ(2, mesh.roots.count());
         EXPECT_NE(std::string::npos, log.find("trees")) << log;
+        EXPECT_NE(std::string::npos, log.find("'" + name + "'")) << log;
     }
 
     TEngine* engine = nullptr;
