@@ -1,6 +1,9 @@
 // GL contexts, pixel formats, the buffer swap and the entry-point lookup
 // over SDL.
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -53,6 +56,13 @@ void bindTarget(HGLRC c, HDC dc) {
         f.bindFramebuffer(GL_FRAMEBUFFER, platform::pbufferFramebuffer(c, static_cast<HPBUFFERARB>(dc->owner)));
     else if (!c->targets.empty())
         f.bindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+// Takes one more reference to a loaded shared object and marks it never to
+// be unloaded (RTLD_NOLOAD loads nothing new).
+int keepModuleLoaded(dl_phdr_info* info, size_t, void*) {
+    if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
 }
 
 const char* getExtensionsStringARB(HDC) { return kExtensions; }
@@ -111,6 +121,8 @@ HWND windowOfDC(HDC dc) {
     if (dc->kind == HDC__::Pbuffer) return static_cast<HPBUFFERARB>(dc->owner)->window;
     return firstWindow();
 }
+
+void keepGLDriverLoaded() { dl_iterate_phdr(keepModuleLoaded, nullptr); }
 
 void releaseCurrentContext() {
     GLState& s = gl();
@@ -179,6 +191,7 @@ HGLRC wglCreateContext(HDC dc) {
         std::fprintf(stderr, "platform: GL context cannot be made: %s\n", SDL_GetError());
         return nullptr;
     }
+    platform::keepGLDriverLoaded();
     auto c = std::make_unique<HGLRC__>();
     c->sdl = sdl;
     s.contexts.push_back(std::move(c));

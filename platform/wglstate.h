@@ -77,6 +77,11 @@ GLState& glState();
 HWND windowOfDC(HDC dc);
 // Makes no context current (a pbuffer's picture is flushed first).
 void releaseCurrentContext();
+// Keeps the GL driver (every shared object loaded at the call) in memory
+// until the process ends; called once a context exists. A driver unloaded
+// with the last window leaves the memory it keeps for its whole life behind,
+// where a leak check at exit can neither reach it nor name its module.
+void keepGLDriverLoaded();
 
 // Whether the handle is a live pbuffer.
 bool knownPbuffer(HPBUFFERARB pbuffer);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/wglstate.h"
 #include "support/TestPaths.h"
 
 struct ProgramTestContext {
@@ -52,6 +53,7 @@ struct ProgramTestContext {
             why = SDL_GetError();
             return false;
         }
+        platform::keepGLDriverLoaded();
         SDL_GL_MakeCurrent(window, context);
         fetch(genPrograms, "glGenProgramsARB");
         fetch(bindProgram, "glBindProgramARB");
