@@ -19,8 +19,8 @@
 #include "engine/TScreen.h"
 #include "engine/TVector.h"
 #include "game/TGameCamera.h"
-#include "game/TReflectionDrawer.h"
 #include "platform/win32.h"
+#include "scene/TReflectionDrawer.h"
 #include "scene/TWorld.h"
 
 class TBallonMod;

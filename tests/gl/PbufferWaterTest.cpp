@@ -23,9 +23,9 @@
 #include "engine/TProperties.h"
 #include "engine/TTextureLayer.h"
 #include "game/TGame.h"
-#include "game/TReflectionDrawer.h"
 #include "platform/gl.h"
 #include "platform/testhooks.h"
+#include "scene/TReflectionDrawer.h"
 #include "scene/TWasser.h"
 
 namespace fs = std::filesystem;
