@@ -55,8 +55,6 @@ public:
     static constexpr int kItemSlots = 32;
     static constexpr int kCursorCentre = 200;
     static constexpr int kMaxMessagesPerFrame = 100;
-    // Result codes of run.
-    enum { RESULT_MAIN_MENU = 1, RESULT_QUIT = 4, RESULT_EQUIPMENT = 5, RESULT_CASTLE = 8 };
 
     POINT cursor;  // the cursor position last read by the frame step
     TMaterial* fireMaterial;           // "feuer"; all materials are the engine's

@@ -89,7 +89,7 @@ int TBurgMenu::run() {
     updateLabels();
     if (engine) TMenuFrame::runLoop(engine, quitFlag);
     ShowCursor(FALSE);
-    return 0;
+    return RESULT_GAME;
 }
 
 LRESULT TBurgMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -79,7 +79,7 @@ int TEquipmentMenu::run() {
     updateLabels();
     if (engine) TMenuFrame::runLoop(engine, quitFlag);
     ShowCursor(FALSE);
-    return 0;
+    return RESULT_GAME;
 }
 
 LRESULT TEquipmentMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
