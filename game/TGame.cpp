@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
 #include "game/TBallonMod.h"
@@ -163,18 +164,7 @@ int TGame::run() {
 
     while (!leaveFlag) {
         engine->renderFrame();
-        MSG msg;
-        int taken = 0;
-        while (taken < kMaxMessagesPerFrame && PeekMessageA(&msg, engine->window, 0, 0, PM_NOREMOVE)) {
-            GetMessageA(&msg, engine->window, 0, 0);
-            ++taken;
-            if (msg.message == WM_QUIT) {
-                leaveFlag = 1;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (pumpMessages(engine->window, kMaxMessagesPerFrame) & kPumpQuit) leaveFlag = 1;
     }
 
     stopCurrentMusic(sound);

@@ -41,24 +41,6 @@ TCamera* makeStartCamera(TEngine* engine) {
     return camera;
 }
 
-int takeWaitingMessages(bool keyEnds) {
-    int held = 0;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            held |= kQuitArrived;
-            continue;
-        }
-        if (keyEnds && msg.message == WM_KEYDOWN) {
-            held |= kKeyArrived;
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return held;
-}
-
 void drawPlainQuad(float x0, float y0, float x1, float y1) {
     glBegin(GL_QUADS);
     glVertex3f(x0, y1, 0.0f);

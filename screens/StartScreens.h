@@ -1,9 +1,9 @@
 #pragma once
 // What the start screens (intro, logo, startup picture) and the main menu
-// share: their pictures are one-layer materials of the engine, their loops
-// take every waiting message of the thread before the next frame, and the
-// intro and logo draw the same black fade with letterbox bars over their
-// scene.
+// share: their pictures are one-layer materials of the engine, and the intro
+// and logo draw the same black fade with letterbox bars over their scene.
+// Their loops take every waiting message of the thread before the next frame
+// (pumpMessages with no window and no limit).
 
 #include <cstdint>
 
@@ -22,15 +22,6 @@ TMaterial* makePictureMaterial(TEngine* engine, const char* name, const char* te
 // y up, its projection distances 0 and -2 (near plane at 2, no far plane),
 // lit by the engine's light. The caller owns it; never null.
 TCamera* makeStartCamera(TEngine* engine);
-
-// What takeWaitingMessages saw besides the messages it dispatched.
-enum { kQuitArrived = 1, kKeyArrived = 2 };
-
-// Takes every waiting message of the thread until none is left. WM_QUIT is
-// not dispatched; with keyEnds set neither is WM_KEYDOWN. Every other
-// message goes through TranslateMessage and DispatchMessageA. Returns the
-// kQuitArrived / kKeyArrived bits of what was held back.
-int takeWaitingMessages(bool keyEnds);
 
 // The fade and letterbox overlay of the intro and logo screens: while a fade
 // flag is set, a black quad of opacity alpha over the whole 640 x 480

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
@@ -158,7 +159,7 @@ int TIntroScreen::run() {
     while (!(done && alpha > 0.99f)) {
         engine->renderFrame();
         animate(timeGetTime());
-        if (startscreens::takeWaitingMessages(false) & startscreens::kQuitArrived) {
+        if (pumpMessages(nullptr, kAllWaitingMessages) & kPumpQuit) {
             // A closed window ends the program: fade out as Escape does.
             quitArrived = 1;
             onCharacter(VK_ESCAPE);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
@@ -146,7 +147,7 @@ int TLogoScreen::run() {
     while (!(done && alpha > 0.99f)) {
         engine->renderFrame();
         advance(timeGetTime());
-        if (startscreens::takeWaitingMessages(false) & startscreens::kQuitArrived) {
+        if (pumpMessages(nullptr, kAllWaitingMessages) & kPumpQuit) {
             // A closed window ends the program: fade out as Escape does.
             quitArrived = 1;
             TSound::getInstance()->stopMusic(music);

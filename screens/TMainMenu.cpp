@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
 #include "platform/gl.h"
@@ -179,7 +180,7 @@ int TMainMenu::run() {
 
     while (!(done && alpha > 0.99f)) {
         engine->renderFrame();
-        if (startscreens::takeWaitingMessages(false) & startscreens::kQuitArrived) {
+        if (pumpMessages(nullptr, kAllWaitingMessages) & kPumpQuit) {
             // A closed window ends the program: fade out as Enter does.
             quitArrived = 1;
             done = 1;

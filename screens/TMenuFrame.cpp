@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
 #include "engine/TColor.h"
 #include "engine/TEngine.h"
@@ -27,17 +28,7 @@ TMaterial* TMenuFrame::createMaterial(TEngine* engine, const char* name) {
 void TMenuFrame::runLoop(TEngine* engine, bool& quit) {
     while (!quit) {
         engine->renderFrame();
-        MSG msg;
-        int taken = 0;
-        while (taken < kMaxMessagesPerPass && PeekMessageA(&msg, engine->window, 0, 0, PM_REMOVE)) {
-            ++taken;
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (pumpMessages(engine->window, kMaxMessagesPerPass) & kPumpQuit) quit = true;
     }
 }
 

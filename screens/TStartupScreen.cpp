@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TEngine.h"
 #include "platform/gl.h"
 #include "screens/StartScreens.h"
@@ -61,12 +62,12 @@ void TStartupScreen::draw() {
 
 int TStartupScreen::run() {
     engine->screen = this;
-    int held = 0;
+    unsigned held = 0;
     while (!held) {
         engine->renderFrame();
-        held = startscreens::takeWaitingMessages(true);
+        held = pumpMessages(nullptr, kAllWaitingMessages, true);  // a key ends the screen
     }
-    return (held & startscreens::kQuitArrived) ? RESULT_QUIT : RESULT_DONE;
+    return (held & kPumpQuit) ? RESULT_QUIT : RESULT_DONE;
 }
 
 LRESULT TStartupScreen::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
