@@ -193,6 +193,8 @@ void TGame::showLife(float fraction) {
     if (topbar) topbar->setLife(fraction);
 }
 
+TTopbar* TGame::currentTopbar() const { return topbar ? topbar : TTopbar::existing(); }
+
 bool TGame::castlePosition(TVector& out) {
     // The castle stands in the castle kind; a level without one has none.
     if (!castleKind || !castleKind->castle) return false;

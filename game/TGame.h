@@ -7,10 +7,10 @@
 // listener, fire the dragon's fireballs) and what the water asks for its
 // reflection. World objects reach the game through their world pointer.
 //
-// Parts of the level that do not exist yet (water, items, the kinds of
-// objects) are null pointers here; every step that needs one is skipped
-// while it is null, as are the top bar and the loading screen while the
-// program has none.
+// A part of the level (the water, the items, the kinds of objects) is a null
+// pointer until the level set-up has made it; every step that needs one is
+// skipped while it is null, as are the top bar and the loading screen while
+// the program has none.
 
 #include <cstdint>
 
@@ -138,6 +138,11 @@ public:
     void showMessage(const char* text);
     // Tells the top bar the dragon's life fraction.
     void showLife(float fraction);
+    // The top bar that the castle's gold gauge, the castle menu's healing
+    // and the balloon count go to: the one the shell handed over, or, before
+    // it has (the level set-up already shows the castle's starting gold), the
+    // program's top bar when one exists. Null when there is none.
+    TTopbar* currentTopbar() const;
     // The castle's position in world units; false for a level without one.
     bool castlePosition(TVector& out);
 

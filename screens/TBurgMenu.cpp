@@ -185,7 +185,7 @@ bool TBurgMenu::heal() {
     if (!c || !d || !(c->gold > kHealPrice)) return false;
     pay(kHealPrice);
     d->life = d->maxLife;
-    if (TTopbar* bar = TTopbar::existing()) bar->setLife(1.0f);
+    if (TTopbar* bar = game ? game->currentTopbar() : nullptr) bar->setLife(1.0f);
     return true;
 }
 
@@ -195,7 +195,7 @@ bool TBurgMenu::buyBalloon() {
     if (!c->buyBallon()) return false;  // logged by the castle kind; nothing paid
     pay(kBalloonPrice);
     const int count = c->getBalloonCount();
-    if (TTopbar* bar = TTopbar::existing()) bar->setBalloonCount(count);
+    if (TTopbar* bar = game ? game->currentTopbar() : nullptr) bar->setBalloonCount(count);
     logOut() << "Anz Ballone: " << count << "\n";
     return true;
 }
