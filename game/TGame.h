@@ -94,7 +94,7 @@ public:
     TProperties* properties;
     TTopbar* topbar;  // set by the shell after construction
     uint8_t leftButton;
-    TCamera spareCamera;  // constructed and destroyed with the game only
+    TCamera spareCamera;  // one of the game's listed fields, kept: made and destroyed with it, never used
     uint8_t paused;  // also the AI controller's game-over flag
     int resultCode;
 
@@ -167,7 +167,8 @@ private:
     void drawScene();
     void pausedStep();
     void updateStep(int dt);
-    void drawMinimap(int dt);
+    void beginMinimap();
+    void advanceWorldObjects(int dt);
     void drawDragonArrow();
     void updateListener();
     void runTimers(int dt);
