@@ -16,7 +16,6 @@
 #include "game/TZwergMod.h"
 #include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
-#include "platform/sound.h"
 #include "screens/TTopbar.h"
 #include "scene/TBurstEmitter.h"
 #include "scene/TGrid.h"
@@ -172,14 +171,7 @@ int TGame::run() {
 }
 
 void TGame::stopCurrentMusic(TSound* s) {
-    if (!s) return;
-    TMusicRecord* music = s->currentMusic();
-    if (!music) return;
-    if (music->kind == 0) {
-        FMUSIC_StopSong(music->module);
-    } else if (music->kind == 1) {
-        FSOUND_Stream_Stop(music->stream);
-    }
+    if (s) s->stopMusic(0);  // the current music is slot 0; nothing when it is empty
 }
 
 // ------------------------------------------------------ top bar and castle ----

@@ -186,5 +186,4 @@ private:
     void setUpGround();
     void deleteGround();
     void setUpDragon();
-    void applyMusicVolume();
 };
