@@ -44,7 +44,7 @@ double landscapeChange(const Picture& a, const Picture& b) {
 
 }  // namespace
 
-TEST(Flight, ArrowKeysMoveTheDragonAndTheFramesStayUpright) {
+TEST(FlightTest, ArrowKeysMoveTheDragonAndTheFramesStayUpright) {
     // Three runs side by side: hovering, speeding up, sliding to the left.
     auto stillRun = std::async(std::launch::async, fly, std::string());
     auto aheadRun = std::async(std::launch::async, fly, std::to_string(kStart + 1) + " keydown UP\n");

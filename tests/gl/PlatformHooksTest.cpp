@@ -89,7 +89,7 @@ void drawTopHalfRed() {
     glEnd();
 }
 
-TEST(PlatformHooks, ScriptFrameLimitAndScreenshots) {
+TEST(PlatformHooksTest, ScriptFrameLimitAndScreenshots) {
     for (const char* f : {"shot_00002.png", "shot_00003.png"}) std::remove((hooksDir() + "/" + f).c_str());
     HDC dc = makeWindowAndContext();
     ASSERT_NE(dc, nullptr);
