@@ -82,14 +82,7 @@ TBurgMod* TBurgMenu::castle() const { return game ? game->castleKind : nullptr; 
 
 int TBurgMenu::run() {
     selected = -1;
-    quitFlag = false;
-    ShowCursor(TRUE);
-    if (engine) engine->screen = static_cast<TMenu*>(this);
-    TMenuFrame::holdGameInput(game);
-    updateLabels();
-    if (engine) TMenuFrame::runLoop(engine, quitFlag);
-    ShowCursor(FALSE);
-    return RESULT_GAME;
+    return TMenuFrame::runMenu(this, game, quitFlag, [this] { updateLabels(); });
 }
 
 LRESULT TBurgMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -95,16 +95,7 @@ TIntroScreen::~TIntroScreen() {
 }
 
 void TIntroScreen::loadTexture(const char* file, const char* name) {
-    TMaterial* material = startscreens::makePictureMaterial(engine, name, file);
-    logOut() << "Lade " << file << " textur... " << (material ? "ok.\n" : "failed.\n");
-    logFlush();
-    if (textureCount >= kTextureSlots) {
-        logOut() << "Intro: no texture slot left for '" << file << "', picture not kept\n";
-        logFlush();
-    } else {
-        textures[textureCount] = material;
-    }
-    ++textureCount;
+    startscreens::keepPicture(engine, file, name, textures, textureCount, kTextureSlots, "Intro");
 }
 
 void TIntroScreen::fadeIn() {

@@ -75,16 +75,7 @@ TLogoScreen::~TLogoScreen() {
 }
 
 void TLogoScreen::loadTextures(const char* file, const char* name) {
-    TMaterial* material = startscreens::makePictureMaterial(engine, name, file);
-    logOut() << "Lade " << file << " textur... " << (material ? "ok.\n" : "failed.\n");
-    logFlush();
-    if (logoTextureCount >= kTextureSlots) {
-        logOut() << "Logo screen: no texture slot left for '" << file << "', picture not kept\n";
-        logFlush();
-    } else {
-        textures[logoTextureCount] = material;
-    }
-    ++logoTextureCount;
+    startscreens::keepPicture(engine, file, name, textures, logoTextureCount, kTextureSlots, "Logo screen");
 }
 
 void TLogoScreen::drawQuad(float x, float y, float z, float w, float h, bool mirrored) {

@@ -5,6 +5,8 @@
 // transparent menu and the dragon's statistics block). Each menu keeps its
 // own quit flag and calls these in its run, handleMessage and draw.
 
+#include <functional>
+
 #include "engine/TVector.h"
 #include "platform/win32.h"
 
@@ -36,6 +38,11 @@ public:
     // draws with whatever texture is current.
     static TMaterial* createMaterial(TEngine* engine, const char* name);
 
+    // A menu's run: quit cleared, the cursor shown, the menu the engine's
+    // screen, the game's input held, the captions refreshed (refreshLabels),
+    // then the loop until quit, and the cursor hidden again. Returns
+    // TScreen::RESULT_GAME: back into the game.
+    static int runMenu(TMenu* menu, TGame* game, bool& quit, const std::function<void()>& refreshLabels);
     // The menu's loop: until quit is set, one frame, then at most 100 of the
     // engine window's messages; WM_QUIT sets quit, every other message is
     // translated and dispatched.
