@@ -111,7 +111,6 @@ protected:
     static void SetUpTestSuite() {
         folder = ::testing::TempDir() + "DwarfTest_" + std::to_string(getpid());
         std::system(("mkdir -p '" + folder + "'").c_str());
-        openLog((folder + "/Log.txt").c_str());
         engine = gametest::openEngine();
         ASSERT_NE(nullptr, engine);
     }
@@ -119,6 +118,10 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(nullptr, engine);
+        // Every test logs into the suite's folder, whatever a test before it
+        // opened.
+        delete logStream;
+        openLog((folder + "/Log.txt").c_str());
         properties.set("MAX_BURG_GOLD", "1000");
         game = new TGame(engine, &properties);
         engine->camera = &game->followCamera;
