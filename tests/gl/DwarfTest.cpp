@@ -187,6 +187,40 @@ protected:
         return false;
     }
 
+    // The first dwarf on a road of its own: way points "Hof", "Bruecke" and
+    // "Tor" beside it, "Tor" the end of the key field "Ziel"; it walks from
+    // "Hof" toward "Bruecke", whose next hop is "Tor", or "Hof" again with
+    // hopBack. Null when the house makes no dwarf.
+    struct Walk {
+        TZwerg* dwarf = nullptr;
+        TWayPoint* start = nullptr;
+        TWayPoint* bridge = nullptr;
+        TWayPoint* gate = nullptr;
+    };
+    Walk walkOnRoad(bool hopBack) {
+        setDetail(1);
+        Walk w;
+        w.dwarf = firstDwarf();
+        if (!w.dwarf) return w;
+        const TVector at = w.dwarf->getPosition();
+        w.start = road.point("Hof", at);
+        w.bridge = road.point("Bruecke", at + TVector(30.0f, 0.0f, 0.0f));
+        w.gate = road.point("Tor", at + TVector(30.0f, 30.0f, 0.0f));
+        TKeyField* goal = road.goal("Ziel", w.gate);
+        Road::route(w.start, goal, w.bridge);
+        Road::route(w.bridge, goal, hopBack ? w.start : w.gate);
+        w.dwarf->currentWayPoint = w.start;
+        w.dwarf->targetWayPoint = w.bridge;
+        w.dwarf->route = goal;
+        w.dwarf->flags = TZwerg::DWARF_GO;
+        w.dwarf->setTarget(w.bridge->position);
+        return w;
+    }
+    // Puts the dwarf at a way point, by an offset in x and y.
+    static void standBy(TZwerg* dwarf, const TWayPoint* point, float dx, float dy) {
+        dwarf->setPosition(point->position + TVector(dx, dy, dwarf->getPosition().z));
+    }
+
     // The log as it stands now (the walk's lines are written unflushed).
     static std::string logText() {
         logFlush();
@@ -414,60 +448,33 @@ TEST_F(DwarfTest, ArrivalTurningAndPace) {
 // a log line naming both; reaching an end point of the key field stops the
 // walk.
 TEST_F(DwarfTest, ArrivalsTakeTheNextHopUntilTheRoutesEnd) {
-    setDetail(1);
-    TZwerg* dwarf = firstDwarf();
-    ASSERT_NE(nullptr, dwarf);
-    const TVector at = dwarf->getPosition();
-    TWayPoint* start = road.point("Hof", at);
-    TWayPoint* bridge = road.point("Bruecke", at + TVector(30.0f, 0.0f, 0.0f));
-    TWayPoint* gate = road.point("Tor", at + TVector(30.0f, 30.0f, 0.0f));
-    TKeyField* goal = road.goal("Ziel", gate);
-    Road::route(start, goal, bridge);
-    Road::route(bridge, goal, gate);
-    dwarf->currentWayPoint = start;
-    dwarf->targetWayPoint = bridge;
-    dwarf->route = goal;
-    dwarf->flags = TZwerg::DWARF_GO;
+    const Walk w = walkOnRoad(false);
+    ASSERT_NE(nullptr, w.dwarf);
+    standBy(w.dwarf, w.bridge, 1.0f, 0.0f);
+    EXPECT_EQ("Zwerg: Wegpunkt (Bruecke) erreicht, naechsten genommen: Tor\n", logged([&] { w.dwarf->walk(); }));
+    EXPECT_EQ(w.bridge, w.dwarf->currentWayPoint);
+    EXPECT_EQ(w.start, w.dwarf->previousWayPoint);
+    EXPECT_EQ(w.gate, w.dwarf->targetWayPoint);
+    EXPECT_TRUE(same(w.gate->position, w.dwarf->getTarget()));
 
-    dwarf->setPosition(bridge->position + TVector(1.0f, 0.0f, at.z));
-    EXPECT_EQ("Zwerg: Wegpunkt (Bruecke) erreicht, naechsten genommen: Tor\n", logged([&] { dwarf->walk(); }));
-    EXPECT_EQ(bridge, dwarf->currentWayPoint);
-    EXPECT_EQ(start, dwarf->previousWayPoint);
-    EXPECT_EQ(gate, dwarf->targetWayPoint);
-    EXPECT_TRUE(same(gate->position, dwarf->getTarget()));
-
-    dwarf->setPosition(gate->position + TVector(0.0f, -2.0f, at.z));
+    standBy(w.dwarf, w.gate, 0.0f, -2.0f);
     EXPECT_EQ("Zwerg: Ziel erreicht, warte auf Anweisungen.\nDWARF_STAND ist gesetzt.\n",
-              logged([&] { dwarf->walk(); }));
-    EXPECT_EQ(gate, dwarf->currentWayPoint);
-    EXPECT_EQ(TZwerg::DWARF_STAND, dwarf->flags);
+              logged([&] { w.dwarf->walk(); }));
+    EXPECT_EQ(w.gate, w.dwarf->currentWayPoint);
+    EXPECT_EQ(TZwerg::DWARF_STAND, w.dwarf->flags);
 }
 
 // A next hop that leads back where the dwarf came from is taken for a cycle:
 // one log line, and the dwarf keeps heading for the way point it reached.
 TEST_F(DwarfTest, HopBackToThePreviousWayPointIsACycle) {
-    setDetail(1);
-    TZwerg* dwarf = firstDwarf();
-    ASSERT_NE(nullptr, dwarf);
-    const TVector at = dwarf->getPosition();
-    TWayPoint* start = road.point("Hof", at);
-    TWayPoint* bridge = road.point("Bruecke", at + TVector(30.0f, 0.0f, 0.0f));
-    TWayPoint* gate = road.point("Tor", at + TVector(30.0f, 30.0f, 0.0f));
-    TKeyField* goal = road.goal("Ziel", gate);
-    Road::route(start, goal, bridge);
-    Road::route(bridge, goal, start);
-    dwarf->currentWayPoint = start;
-    dwarf->targetWayPoint = bridge;
-    dwarf->route = goal;
-    dwarf->flags = TZwerg::DWARF_GO;
-    dwarf->setTarget(bridge->position);
-
-    dwarf->setPosition(bridge->position + TVector(1.0f, 0.0f, at.z));
-    EXPECT_EQ("Zwerg: Verdacht auf Zyklus.\n", logged([&] { dwarf->walk(); }));
-    EXPECT_EQ(bridge, dwarf->currentWayPoint);
-    EXPECT_EQ(start, dwarf->targetWayPoint);
-    EXPECT_TRUE(same(bridge->position, dwarf->getTarget()));
-    EXPECT_TRUE(dwarf->flags & TZwerg::DWARF_GO);
+    const Walk w = walkOnRoad(true);
+    ASSERT_NE(nullptr, w.dwarf);
+    standBy(w.dwarf, w.bridge, 1.0f, 0.0f);
+    EXPECT_EQ("Zwerg: Verdacht auf Zyklus.\n", logged([&] { w.dwarf->walk(); }));
+    EXPECT_EQ(w.bridge, w.dwarf->currentWayPoint);
+    EXPECT_EQ(w.start, w.dwarf->targetWayPoint);
+    EXPECT_TRUE(same(w.bridge->position, w.dwarf->getTarget()));
+    EXPECT_TRUE(w.dwarf->flags & TZwerg::DWARF_GO);
 }
 
 // Sent toward a key field that its way point has no routing item for, the
