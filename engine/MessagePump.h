@@ -6,7 +6,7 @@
 
 #include "platform/win32.h"
 
-// A limit of no limit: take messages until none is left.
+// The limit that sets none: take messages until none is left.
 constexpr int kAllWaitingMessages = -1;
 
 // What pumpMessages held back instead of dispatching.
