@@ -20,14 +20,8 @@ TCubeMap::TCubeMap(const TString& name, const TString& positiveX, const TString&
         TEngine::texturePath(paths[i]);
     }
 
-    glGenTextures(1, &id);
     target = GL_TEXTURE_CUBE_MAP_ARB;
-    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, id);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    id = createClampedCubeMap();
 
     TPackedRows packed;
     for (int i = 0; i < 6; ++i) {
@@ -36,4 +30,16 @@ TCubeMap::TCubeMap(const TString& name, const TString& positiveX, const TString&
         glTexImage2D(kFaces[i], 0, static_cast<GLint>(image.getInternalFormat()), image.width, image.height, 0,
                      image.pixelFormat, GL_UNSIGNED_BYTE, image.pixels);
     }
+}
+
+GLuint TCubeMap::createClampedCubeMap() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, name);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return name;
 }

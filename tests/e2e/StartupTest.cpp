@@ -22,7 +22,7 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 }  // namespace
 
-TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
+TEST(StartupTest, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = kGameFrame + 100;
@@ -41,7 +41,22 @@ TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     EXPECT_FALSE(contains(run.errors, "programs")) << run.errors;
 }
 
-TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
+// A "Log.txt" that cannot be opened (a folder of that name is in the way)
+// costs only the log: the program runs into the level and ends as usual.
+TEST(StartupTest, RunsOnWhenTheLogCannotBeOpened) {
+    GameOptions options;
+    options.initProps = smallWindowProps();
+    options.emptyFolders = {"Log.txt"};
+    options.frameLimit = kGameFrame + 20;
+    options.screenshots = {kGameFrame + 10};
+    const GameRun run = runGame(options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(run.log.empty());
+    EXPECT_TRUE(readPng(run.shot(kGameFrame + 10)).valid());
+}
+
+TEST(StartupTest, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = 5;
@@ -57,7 +72,7 @@ TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     EXPECT_TRUE(contains(run.log, "Name: Burg Endpunkte ("));
 }
 
-TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
+TEST(StartupTest, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = kGameFrame + 1500;  // the safety net only
@@ -80,7 +95,7 @@ TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     EXPECT_FALSE(readPng(run.shot(kGameFrame + 1400)).valid());  // it ended long before
 }
 
-TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
+TEST(StartupTest, ClosingTheWindowDuringTheIntroEndsTheProgram) {
     GameOptions options;
     options.initProps = smallWindowProps({{"STARTUP", "ON"}});
     options.enterGame = false;
@@ -94,7 +109,7 @@ TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
     EXPECT_TRUE(contains(run.errors, "") && !contains(run.errors, "Frame limit"));
 }
 
-TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
+TEST(StartupTest, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
     GameOptions options;
     options.writeInitProps = false;
     options.frameLimit = 30;
@@ -105,7 +120,7 @@ TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
     EXPECT_EQ(run.exitCode, 0) << run.errors;
 }
 
-TEST(Startup, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
+TEST(StartupTest, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
     GameOptions options;
     // The offscreen driver offers no 640 x 480 mode.
     options.initProps = smallWindowProps({{"FULLSCREEN", "TRUE"}});
@@ -116,7 +131,7 @@ TEST(Startup, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
     EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(Startup, BrokenPropertyLineKeepsThePairsBeforeIt) {
+TEST(StartupTest, BrokenPropertyLineKeepsThePairsBeforeIt) {
     GameOptions options;
     options.initProps = "RESX=640\nRESY=480\nSTARTZ=2.5\nthis line has no sign\nSTARTUP=OFF\n";
     options.frameLimit = 30;
