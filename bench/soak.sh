@@ -192,7 +192,7 @@ if [ ! -s "$out/Log.txt" ]; then
   failed=1
 elif [ -n "$errors" ]; then
   echo "soak: error lines in Log.txt (count, line):"
-  echo "$errors" | head -20
+  echo "$errors" | head -20 || true
   failed=1
 else
   echo "soak: no error line in Log.txt ($(wc -l < "$out/Log.txt") lines)"
@@ -200,11 +200,11 @@ fi
 
 if grep -aqE 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$out/stderr.txt"; then
   echo "soak: sanitizer report on standard error:"
-  grep -aE -A12 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$out/stderr.txt" | head -60
+  grep -aE -A12 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$out/stderr.txt" | head -60 || true
   failed=1
 elif [ -s "$out/stderr.txt" ]; then
   echo "soak: standard error (not counted as a failure):"
-  sort "$out/stderr.txt" | uniq -c | sort -rn | head -10
+  sort "$out/stderr.txt" | uniq -c | sort -rn | head -10 || true
 fi
 
 # Resident size (MB) at the first sample, a quarter of the way, half-way
