@@ -116,15 +116,17 @@ PLATFORM_GL_ENTRY_POINTS(PLATFORM_GL_DECLARE_POINTER)
 #define glGetBufferPointervARB ext_glGetBufferPointervARB
 
 #ifdef GAME_NV
-// game_nv: the extension string and the NV fragment-program target go
-// through the NV hooks (they change nothing while the driver has the
-// extension itself). Code that implements the hooks includes the system
-// headers directly, not this one.
+// game_nv: the extension string, the program error string and the NV
+// fragment-program target go through the NV hooks (they change nothing
+// while the driver has the extension itself). Code that implements the
+// hooks includes the system headers directly, not this one.
 namespace platform {
 
 inline const GLubyte* routedGetString(GLenum name) {
     const GLubyte* text = glGetString(name);
-    return name == GL_EXTENSIONS ? nvExtensionString(text) : text;
+    if (name == GL_EXTENSIONS) return nvExtensionString(text);
+    if (name == GL_PROGRAM_ERROR_STRING_ARB) return nvProgramErrorString(text);
+    return text;
 }
 inline void routedEnable(GLenum cap) { glEnable(nvMapTarget(cap)); }
 inline void routedDisable(GLenum cap) { glDisable(nvMapTarget(cap)); }

@@ -99,6 +99,21 @@ ArbProcs& arb() {
 // -1 until a context answered, then 1 when the layer stands in for the driver.
 int g_emulating = -1;
 
+// Why the last NV program failed to translate, for the program error
+// string, with the program and the driver's own error string for the
+// invalid text loaded in its place (so a later failure elsewhere gets the
+// driver's answer again).
+struct TranslationFailure {
+    GLuint id = 0;
+    std::string reason;  // empty: the last load translated
+    std::string driverText;
+};
+
+TranslationFailure& lastFailure() {
+    static TranslationFailure f;
+    return f;
+}
+
 // The DECLAREd parameters of each loaded program, by program name.
 std::map<GLuint, std::vector<NvDeclaration>>& declarations() {
     static std::map<GLuint, std::vector<NvDeclaration>> d;
@@ -165,7 +180,12 @@ void APIENTRY loadProgramNV(GLenum target, GLuint id, GLsizei len, const GLubyte
     const char* text = reinterpret_cast<const char*>(program);
     const bool translated =
         program && len >= 0 && nvTranslateFragmentProgram(text, static_cast<size_t>(len), t);
+    TranslationFailure& failure = lastFailure();
+    failure = TranslationFailure();
     if (!translated) {
+        failure.id = id;
+        failure.reason = std::string("NV fragment program does not translate: ") +
+                         (program ? t.error : std::string("no text"));
         std::fprintf(stderr, "NV fragment program %u does not translate: %s\n", id,
                      program ? t.error.c_str() : "no text");
         t.arb = nvInvalidProgramText();
@@ -177,6 +197,10 @@ void APIENTRY loadProgramNV(GLenum target, GLuint id, GLsizei len, const GLubyte
         GLint position = 0;
         glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &position);
         declarations().erase(id);
+        if (!translated) {
+            const GLubyte* driverText = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
+            failure.driverText = driverText ? reinterpret_cast<const char*>(driverText) : "";
+        }
         if (position != -1) return;
         for (const NvDeclaration& d : t.declarations)
             a.local4fv(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(d.localIndex), d.value);
@@ -353,6 +377,16 @@ const GLubyte* nvExtensionString(const GLubyte* driverExtensions) {
         }
     }
     return reinterpret_cast<const GLubyte*>(combined.c_str());
+}
+
+const GLubyte* nvProgramErrorString(const GLubyte* driverText) {
+    const TranslationFailure& failure = lastFailure();
+    if (failure.reason.empty() || !nvEmulationActive() || !arb().complete()) return driverText;
+    const std::string driver = driverText ? reinterpret_cast<const char*>(driverText) : "";
+    GLint bound = 0;
+    arb().getProgramiv(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &bound);
+    if (driver != failure.driverText || static_cast<GLuint>(bound) != failure.id) return driverText;
+    return reinterpret_cast<const GLubyte*>(failure.reason.c_str());
 }
 
 GLenum nvMapTarget(GLenum target) {

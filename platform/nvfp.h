@@ -33,6 +33,12 @@ void* nvProcAddress(const char* name);
 // and GL_NV_vertex_program while the emulation is active. The returned text
 // belongs to the layer (or is the driver's own).
 const GLubyte* nvExtensionString(const GLubyte* driverExtensions);
+// The program error string the game sees: right after an NV program that
+// did not translate was loaded (and is still bound), the translator's
+// reason ("NV fragment program does not translate: line 3: register 'R40'
+// out of range"), as a driver with the extension would report it; the
+// driver's own text otherwise. The returned text belongs to the layer.
+const GLubyte* nvProgramErrorString(const GLubyte* driverText);
 // GL_FRAGMENT_PROGRAM_NV mapped to the ARB target while emulating; any other
 // target unchanged. The GL layer passes glEnable/glDisable capabilities and
 // program targets through it.
@@ -54,8 +60,12 @@ struct NvTranslation {
 };
 
 // Local parameter of the first DECLAREd name; p[0] to p[63] keep their own
-// indices below it.
+// indices below it. Every local index the translation writes stays below
+// kNvFirstDeclaredLocal + kNvMaxDeclarations.
 constexpr int kNvFirstDeclaredLocal = 64;
+// The highest temporaries NV fragment programs name: R0-R31, H0-H63.
+constexpr int kNvMaxFullTemporary = 31;
+constexpr int kNvMaxHalfTemporary = 63;
 // At most this many DECLAREd names per program.
 constexpr int kNvMaxDeclarations = 64;
 

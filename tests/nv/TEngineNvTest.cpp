@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
 #include "engine/GLExtensions.h"
+#include "engine/Log.h"
 #include "engine/TEngine.h"
 #include "platform/gl.h"
 #include "platform/nvfp.h"
@@ -65,6 +67,28 @@ TEST(TEngineNvTest, FragmentProgramsTakeTheNvPath) {
         EXPECT_NE(std::string::npos, err.find(": enginenvtest_programs\\broken_fp.txt\n")) << err;
         EXPECT_FALSE(engine->isFragmentProgramValid(1));
         while (glGetError() != GL_NO_ERROR) continue;  // the failed load's own error
+
+        // A register number that would wrap around is refused, and the log
+        // names the reason (the layer answers the program error string).
+        const std::string log = binaryDir() + "/enginenvtest_programs/Log.txt";
+        if (!logStream) openLog(log.c_str());
+        std::ofstream(binaryDir() + "/enginenvtest_programs/wrap_fp.txt.nv", std::ios::binary)
+            << "!!FP1.0\nMOVR R4294967296, f[COL0];\nMOVR o[COLR], R0;\nEND\n";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(2, engine->loadFragmentProgram(TString("enginenvtest_programs\\wrap_fp.txt")));
+        testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(engine->isFragmentProgramValid(2));
+        while (glGetError() != GL_NO_ERROR) continue;
+        if (platform::nvEmulationActive()) {
+            logFlush();
+            std::ifstream in(log);
+            std::stringstream text;
+            text << in.rdbuf();
+            EXPECT_NE(std::string::npos, text.str().find("wrap_fp.txt' does not compile at position"));
+            EXPECT_NE(std::string::npos,
+                      text.str().find("NV fragment program does not translate: line 2: register 'R4294967296' out of range"))
+                << text.str();
+        }
 
         glEnable(GL_FRAGMENT_PROGRAM_NV);
         EXPECT_TRUE(glIsEnabled(GL_FRAGMENT_PROGRAM_NV));
