@@ -106,6 +106,14 @@ bool TSkinnedMesh::readSkin(int fd, const std::string& file, TPffData* model, bo
             return false;
         }
         blocks.push_back(TSkinWeights::load(fd, file.c_str(), part->getStoredVertexCount()));
+        // A block can name no more bones than a skeleton may have; more
+        // would make the weight table (split vertices x bones) out of all
+        // proportion to the file.
+        if (blocks.back() && blocks.back()->boneCount > kMaxBones) {
+            logOut() << "Skinned mesh: model file '" << file << "': skin block " << g << " names "
+                     << blocks.back()->boneCount << " bones, at most " << kMaxBones << " can be drawn; mesh missing\n";
+            return false;
+        }
         if (!blocks.back() || (split && blocks.back()->remapToPart(*part) < 0)) {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " does not fit its part; mesh missing\n";

@@ -40,8 +40,9 @@ public:
     // blocks (remapped to the split vertices when split is set). Returns the
     // model, which the caller owns with the blocks, or null (one log line,
     // blocks empty) when the file is damaged, has too many bones, or a
-    // block is damaged or does not match its part (the geometry parts must
-    // come first in the part list). The caller closes fd.
+    // block is damaged, names more than 17 bones or does not match its part
+    // (the geometry parts must come first in the part list). The caller
+    // closes fd.
     static TPffData* readSkinnedModel(int fd, const TString& fileName, bool split, std::vector<TSkinWeights*>& blocks);
     // Frees the weights and the palette this template made.
     ~TSkinnedMesh() override;

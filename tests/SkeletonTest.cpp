@@ -374,11 +374,44 @@ TEST_F(SkeletonTest, SkinnedModelsWithTooManyBonesAreRefusedBeforeTheBuild) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_TRUE(blocks.empty());
     EXPECT_LT(seconds, 10.0);
+
+    // A skin block naming more bones than a skeleton may have is refused
+    // before its weights are spread over the split vertices; 17 are taken.
+    for (const int named : {18, 17}) {
+        const std::string small = (dir / ("block" + std::to_string(named) + ".pff")).string();
+        const int out = _open(small.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
+        const int zero = 0, two = 2;
+        _write(out, &zero, 4);
+        _write(out, &two, 4);
+        TMeshPart bone;
+        bone.setName("B0");
+        bone.write(out);
+        TMeshPart body;
+        body.setName("_body");
+        const int noSets[1] = {0};
+        body.allocate(1, 0, 1, 0, noSets);
+        body.write(out);
+        TSkinWeights skin;
+        skin.allocate(named, 1);
+        skin.setName("skin");
+        for (int b = 0; b < named; ++b) skin.setBoneName(b, ("B" + std::to_string(b)).c_str());
+        skin.write(out);
+        _close(out);
+        const int in = _open(small.c_str(), _O_RDONLY | _O_BINARY);
+        TPffData* model = TSkinnedMesh::readSkinnedModel(in, TString(small.c_str()), true, blocks);
+        _close(in);
+        EXPECT_EQ(model != nullptr, named <= 17) << named;
+        EXPECT_EQ(blocks.size(), named <= 17 ? 1u : 0u) << named;
+        for (TSkinWeights* b : blocks) delete b;
+        delete model;
+    }
     if (ownLog) {
         logFlush();
         std::ifstream in(log);
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_NE(text.find("has 100000 bones, at most 17 can be drawn; mesh missing"), std::string::npos) << text;
+        EXPECT_NE(text.find("skin block 0 names 18 bones, at most 17 can be drawn; mesh missing"), std::string::npos)
+            << text;
     }
 }
 
