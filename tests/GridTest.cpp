@@ -383,6 +383,43 @@ TEST_F(GridTest, MovedPartnerStillHearsOfTheContact) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(GridTest, HandlerMovingAnObjectAwayAndDeletingItIsSafe) {
+    // Each case runs under AddressSanitizer in the sanitizer build: no call
+    // may reach an object deleted in another cell, or outside the grid.
+    const TVector elsewhere[2] = {TVector(1000, 1000, 0), TVector(5000, 5000, 0)};  // another cell, no cell
+    for (const TVector& to : elsewhere) {
+        SCOPED_TRACE(to.x);
+        // A special object moves itself away and deletes itself: its partner
+        // is not told, and the pass goes on without it.
+        Ball* a = ball("a", 0, kCentre, true);
+        ball("b", 1, kCentre, true);
+        ball("c", 2, kCentre, true);
+        a->hook = [a, to](Ball*) {
+            a->moveTo(to);
+            delete a;
+        };
+        grid.processCollisions();
+        EXPECT_EQ(events, (Events{"a<b", "b<c", "c<b"}));
+
+        // A handler moves its partner away and deletes it before the partner
+        // hears; the lower object goes on to meet the next one.
+        events.clear();
+        while (world.objects.head) delete world.objects.head->value;
+        Ball* w = ball("w", 0, kCentre, true);
+        ball("f", 1, kCentre, true);
+        ball("d", 2, kCentre, true);
+        w->hook = [to](Ball* other) {
+            if (other->name != "f") return;
+            other->moveTo(to);
+            delete other;
+        };
+        grid.processCollisions();
+        EXPECT_EQ(events, (Events{"w<f", "w<d", "d<w"}));
+        events.clear();
+        while (world.objects.head) delete world.objects.head->value;
+    }
+}
+
 TEST_F(GridTest, ObjectsCreatedDuringThePassWaitForTheNext) {
     Ball* wall = ball("wall", 0, kCentre, true);
     ball("fire", 1, kCentre, true);
