@@ -8,10 +8,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "GameTestWindow.h"
+#include "engine/Log.h"
 #include "engine/TProperties.h"
 #include "engine/TSound.h"
 #include "game/TBurgMod.h"
@@ -324,6 +330,25 @@ TEST_F(DwarfTest, ArrivalTurningAndPace) {
         dwarf->periodicDo(1000);
         EXPECT_TRUE(same(p, dwarf->getPosition()));
     }
+}
+
+TEST_F(DwarfTest, SentOffWithoutAKeyFieldTheDwarfTakesTheFirstRoutingItemAndSaysWhy) {
+    const std::string logPath = ::testing::TempDir() + "DwarfTest_" + std::to_string(getpid()) + ".log";
+    openLog(logPath.c_str());
+    TZwerg* dwarf = firstDwarf();
+    ASSERT_NE(nullptr, dwarf);
+    TWayPoint* start = dwarf->currentWayPoint;
+    ASSERT_GT(start->routingItemCount, 0);
+    dwarf->goToWaypoint(nullptr);
+    EXPECT_EQ(start->routingItems[0]->neighbour, dwarf->targetWayPoint);
+    // The line names the cause and is in the file at once (read unflushed).
+    std::ifstream in(logPath);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string name(start->name, strnlen(start->name, sizeof start->name));
+    EXPECT_NE(std::string::npos, log.find("Zwerg: no key field to walk to (its home has none); the first routing "
+                                          "item of way point " + name + " is taken\n"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("Kein routing item"));
 }
 
 TEST_F(DwarfTest, TheftThatEmptiesTheCastleLosesTheGame) {
