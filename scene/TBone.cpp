@@ -113,6 +113,7 @@ TBone* TBone::buildChained(TSkeleton* owner, const TString& boneName, TPffData* 
     for (const TBuildChain* c = chain; c; c = c->up) {
         if (c->name->equals(boneName)) {
             logOut() << "Skeleton: bone '" << boneName.copyTo(nullptr) << "' is its own ancestor; cycle cut there\n";
+            logFlush();
             return nullptr;
         }
     }

@@ -73,9 +73,12 @@ int TSkeleton::build(TPffData* model) {
         for (TListNode<TBone>* r = roots.head; r; r = r->next)
             logOut() << " '" << r->value->name.copyTo(nullptr) << "'";
         logOut() << "); one root bone expected\n";
+        logFlush();
     }
-    if (made != boneCount)
+    if (made != boneCount) {
         logOut() << "Skeleton: " << made << " bone parts give " << boneCount << " distinct bones\n";
+        logFlush();
+    }
     return boneCount;
 }
 
@@ -112,6 +115,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
         TAnimReader reader(fileName);
         if (!reader.isValid() || !reader.readKeys(keys)) {
             logOut() << "Skeleton: animation '" << file << "' not loaded\n";
+            logFlush();
             return -1;
         }
         reader.getHeader(header);
@@ -125,6 +129,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
     if (track < 0) {
         logOut() << "Skeleton: no free track for animation '" << file << "'; all " << kTrackCount
                  << " are taken\n";
+        logFlush();
         return -1;
     }
     int dropped = 0;
@@ -133,8 +138,10 @@ int TSkeleton::loadAnimation(const TString& fileName) {
         for (TListNode<TBone>* r = roots.head; r && !added; r = r->next) added = r->value->addKey(*n->value, track);
         if (!added) ++dropped;
     }
-    if (dropped > 0)
+    if (dropped > 0) {
         logOut() << "Skeleton: animation '" << file << "': " << dropped << " keys name no bone, dropped\n";
+        logFlush();
+    }
     trackEnd[track] = header;
     trackLoaded[track] = true;
     return track;
@@ -143,6 +150,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
 void TSkeleton::startAnimation(int track, int startTime) {
     if (track < 0 || track >= kTrackCount) {
         logOut() << "Skeleton: animation track " << track << " does not exist; not started\n";
+        logFlush();
         return;
     }
     time = startTime;

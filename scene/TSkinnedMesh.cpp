@@ -50,6 +50,7 @@ TSkinnedMesh::TSkinnedMesh(const TString& name, TBufferObject* vb, TBufferObject
         if (boneCount > kMaxBones) {
             logOut() << "Skinned mesh: model file '" << file << "' has " << boneCount << " bones, at most "
                      << kMaxBones << " can be drawn; mesh missing\n";
+            logFlush();
             ok = false;
         }
     }
@@ -83,12 +84,14 @@ bool TSkinnedMesh::readSkin(int fd, TPffData* model, bool split, TSkinWeights** 
         if (!part || part->name[0] != '_') {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " has no geometry part at its place; mesh missing\n";
+            logFlush();
             return false;
         }
         blocks[g] = TSkinWeights::load(fd, file.c_str(), part->getStoredVertexCount());
         if (!blocks[g] || (split && blocks[g]->remapToPart(*part) < 0)) {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " does not fit its part; mesh missing\n";
+            logFlush();
             return false;
         }
     }

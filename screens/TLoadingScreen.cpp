@@ -65,10 +65,8 @@ TLoadingScreen::TLoadingScreen(TEngine* e) : TRenderable(e) {
     const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
     material = engine->addMaterial(TMaterialData(TString("loading"), black, black, black, 2.0f, 0, &layer));
     logOut() << "Lade loding textur...\n";
-    if (!material) {
-        logOut() << "failed to load texutre\n";
-        logFlush();
-    }
+    if (!material) logOut() << "failed to load texutre\n";
+    logFlush();
     font = engine->getFont(-14, 400);
 }
 

@@ -20,7 +20,10 @@ TMaterial* TMenuFrame::createMaterial(TEngine* engine, const char* name) {
     const TTextureLayer layer(TString("menu_elemente.tga"), 1.0f, 1.0f, 0, 0);
     const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
     TMaterial* material = engine->addMaterial(TMaterialData(TString(name), black, black, black, 2.0f, 0, &layer));
-    if (!material) logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+    if (!material) {
+        logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+        logFlush();
+    }
     return material;
 }
 

@@ -70,6 +70,7 @@ void TTopbar::destroyInstance() {
 
 TTopbar::TTopbar(TEngine* e) : TRenderable(e) {
     logOut() << "Lade topbar textur...\n";
+    logFlush();
     const TTextureLayer layer(TString("menu_elemente.tga"), 1.0f, 1.0f, 0, 0);
     const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
     material = engine->addMaterial(TMaterialData(TString("topbar"), black, black, black, 2.0f, 0, &layer));
