@@ -387,13 +387,21 @@ TEST_F(GridTest, HandlerMovingAnObjectAwayAndDeletingItIsSafe) {
     // Each case runs under AddressSanitizer in the sanitizer build: no call
     // may reach an object deleted in another cell, or outside the grid.
     const TVector elsewhere[2] = {TVector(1000, 1000, 0), TVector(5000, 5000, 0)};  // another cell, no cell
+    // Three special objects of layers 0, 1 and 2 in one cell, alone in the
+    // world; returns the lowest.
+    auto threeInACell = [this](const char* low, const char* mid, const char* high) {
+        events.clear();
+        while (world.objects.head) delete world.objects.head->value;
+        Ball* lowest = ball(low, 0, kCentre, true);
+        ball(mid, 1, kCentre, true);
+        ball(high, 2, kCentre, true);
+        return lowest;
+    };
     for (const TVector& to : elsewhere) {
         SCOPED_TRACE(to.x);
-        // A special object moves itself away and deletes itself: its partner
-        // is not told, and the pass goes on without it.
-        Ball* a = ball("a", 0, kCentre, true);
-        ball("b", 1, kCentre, true);
-        ball("c", 2, kCentre, true);
+        // An object moves itself away and deletes itself: its partner is not
+        // told, and the pass goes on without it.
+        Ball* a = threeInACell("a", "b", "c");
         a->hook = [a, to](Ball*) {
             a->moveTo(to);
             delete a;
@@ -403,11 +411,7 @@ TEST_F(GridTest, HandlerMovingAnObjectAwayAndDeletingItIsSafe) {
 
         // A handler moves its partner away and deletes it before the partner
         // hears; the lower object goes on to meet the next one.
-        events.clear();
-        while (world.objects.head) delete world.objects.head->value;
-        Ball* w = ball("w", 0, kCentre, true);
-        ball("f", 1, kCentre, true);
-        ball("d", 2, kCentre, true);
+        Ball* w = threeInACell("w", "f", "d");
         w->hook = [to](Ball* other) {
             if (other->name != "f") return;
             other->moveTo(to);
@@ -415,8 +419,6 @@ TEST_F(GridTest, HandlerMovingAnObjectAwayAndDeletingItIsSafe) {
         };
         grid.processCollisions();
         EXPECT_EQ(events, (Events{"w<f", "w<d", "d<w"}));
-        events.clear();
-        while (world.objects.head) delete world.objects.head->value;
     }
 }
 
