@@ -3,7 +3,8 @@
 // text is translated (nvfp_translate.cpp) and loaded through the ARB
 // interface; a text that does not translate is replaced by one the driver
 // rejects, so the caller sees a compile error as the real extension reports
-// it. In the plain build nothing here is active.
+// it, and the error queries then give the translation's reason and line. In
+// the plain build nothing here is active.
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -265,6 +266,8 @@ void APIENTRY getProgramNamedParameterdvNV(GLuint id, GLsizei len, const GLubyte
 // The game passes GL_FRAGMENT_PROGRAM_NV to the ARB parameter calls; these
 // versions hand the driver the ARB target instead.
 
+// An ARB program load reports for itself: the answer kept for an NV text
+// that did not translate is dropped.
 void APIENTRY programStringARB(GLenum target, GLenum format, GLsizei len, const void* text) {
     untranslated() = Untranslated();
     if (arb().complete()) arb().programString(nvMapTarget(target), format, len, text);
