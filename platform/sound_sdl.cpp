@@ -336,6 +336,22 @@ bool FSOUND_3D_Listener_SetAttributes(const float* position, const float*, float
     return true;
 }
 
+bool FSOUND_3D_Listener_GetAttributes(float* position, float* velocity, float* forwardX, float* forwardY,
+                                      float* forwardZ, float* upX, float* upY, float* upZ) {
+    if (!state.open) return fail(FMOD_ERR_UNINITIALIZED);
+    const Listener& l = state.listener;
+    for (int k = 0; k < 3; ++k) {
+        if (position) position[k] = l.position[k];
+        if (velocity) velocity[k] = 0.0f;
+    }
+    float* out[6] = {forwardX, forwardY, forwardZ, upX, upY, upZ};
+    const float values[6] = {l.forward[0], l.forward[1], l.forward[2], l.up[0], l.up[1], l.up[2]};
+    for (int k = 0; k < 6; ++k) {
+        if (out[k]) *out[k] = values[k];
+    }
+    return true;
+}
+
 void FSOUND_Update() {
     if (!state.open) return;
     for (int i = 0; i < state.channelCount; ++i) {

@@ -168,6 +168,15 @@ bool FMUSIC_SetMasterVolume(FMUSIC_MODULE* module, int volume) {
     return true;
 }
 
+int FMUSIC_GetMasterVolume(FMUSIC_MODULE* module) {
+    const Module* m = findModule(module);
+    if (!m) {
+        failLookup();
+        return -1;
+    }
+    return m->volume;
+}
+
 bool FMUSIC_IsPlaying(FMUSIC_MODULE* module) {
     return findModule(module) && state.playingModule == idOf(module) && Mix_PlayingMusic();
 }

@@ -5,9 +5,12 @@
 // the dragon's inventory; items can also be thrown out of the inventory.
 // The menu owns its buttons; the game is not owned and must outlive it.
 
+#include <vector>
+
 #include "engine/TScreen.h"
 #include "screens/TButtonListener.h"
 #include "screens/TMenu.h"
+#include "screens/TMenuFrame.h"
 
 class TButton;
 class TBurgMod;
@@ -79,6 +82,9 @@ public:
     TItemBase* offer(int k) const;
     // What the castle asks for an item: armour x armour.
     static float priceOf(const TItemBase* item);
+    // The menu's own texts at x 100: the castle's gold, and the selected
+    // offer with its price while it exists.
+    std::vector<TMenuLine> textLines() const;
 
     // The menu's quit flag (one for the class).
     static bool quitFlag;
@@ -90,6 +96,4 @@ private:
     // The castle's gold, less the amount, through the castle kind (clamped,
     // the top bar follows).
     void pay(float amount);
-    // Gold, selected offer and its price, at x 100.
-    void drawTexts();
 };

@@ -1,6 +1,8 @@
 #include "screens/TMenuFrame.h"
 
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "engine/Log.h"
@@ -108,33 +110,39 @@ void TMenuFrame::turnView(TCamera* camera, float angle) {
     camera->updateFrustum();
 }
 
-namespace {
-
-void lineAt(float y) {
-    glLoadIdentity();
-    glTranslatef(400.0f, y, 0.0f);
+std::string TMenuFrame::format(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return written < 0 ? std::string() : std::string(text);
 }
 
-}  // namespace
+std::vector<TMenuLine> TMenuFrame::statisticsLines(const TDrache* d) {
+    if (!d) return {};
+    return {
+        {320.0f, format("Last aktuell/maximal: %4.0f/%4.0f", d->load, d->maxLoad)},
+        {340.0f, format("Ruestungsklasse: %4.0f", d->armour)},
+        {360.0f, format("Lebensenergie aktuell/maximal: %4.0f/%4.0f", d->life, d->maxLife)},
+        {380.0f, format("Level %i Exp: aktuell/level Up: %4.0f/%4.0f", d->level, d->experience, d->nextLevelAt)},
+        {400.0f, format("Feuerkraft: %4.1f", d->firepower)},
+        {420.0f, format("Geschwindigkeit: %4.1f", d->speed)},
+        {440.0f, format("Uebrige Punkte: %i", d->unspentPoints)},
+    };
+}
 
-void TMenuFrame::drawStatistics(TFont* font, const TDrache* d) {
-    if (!font || !d) return;
+void TMenuFrame::drawLines(TFont* font, float x, const std::vector<TMenuLine>& lines) {
+    if (!font) return;
     glMatrixMode(GL_MODELVIEW);
-    lineAt(320.0f);
-    font->print("Last aktuell/maximal: %4.0f/%4.0f", d->load, d->maxLoad);
-    lineAt(340.0f);
-    font->print("Ruestungsklasse: %4.0f", d->armour);
-    lineAt(360.0f);
-    font->print("Lebensenergie aktuell/maximal: %4.0f/%4.0f", d->life, d->maxLife);
-    lineAt(380.0f);
-    font->print("Level %i Exp: aktuell/level Up: %4.0f/%4.0f", d->level, d->experience, d->nextLevelAt);
-    lineAt(400.0f);
-    font->print("Feuerkraft: %4.1f", d->firepower);
-    lineAt(420.0f);
-    font->print("Geschwindigkeit: %4.1f", d->speed);
-    lineAt(440.0f);
-    font->print("Uebrige Punkte: %i", d->unspentPoints);
+    for (const TMenuLine& line : lines) {
+        glLoadIdentity();
+        glTranslatef(x, line.y, 0.0f);
+        font->print("%s", line.text.c_str());
+    }
 }
+
+void TMenuFrame::drawStatistics(TFont* font, const TDrache* d) { drawLines(font, 400.0f, statisticsLines(d)); }
 
 void TMenuFrame::endDraw(TEngine* engine) {
     if (engine) engine->end2D();

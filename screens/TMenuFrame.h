@@ -5,6 +5,9 @@
 // transparent menu and the dragon's statistics block). Each menu keeps its
 // own quit flag and calls these in its run, handleMessage and draw.
 
+#include <string>
+#include <vector>
+
 #include "engine/TVector.h"
 #include "platform/win32.h"
 
@@ -15,6 +18,12 @@ class TFont;
 class TGame;
 class TMaterial;
 class TMenu;
+
+// One line of a menu's text: its height on the overlay and its words.
+struct TMenuLine {
+    float y;
+    std::string text;
+};
 
 class TMenuFrame {
 public:
@@ -58,6 +67,13 @@ public:
     static void beginDraw(TGame* game);
     // The dragon's statistics block at x 400, y 320 to 440.
     static void drawStatistics(TFont* font, const TDrache* dragon);
+    // The lines of that block; none without a dragon.
+    static std::vector<TMenuLine> statisticsLines(const TDrache* dragon);
+    // Prints the lines at x, each from a fresh model-view matrix translated
+    // to (x, y, 0).
+    static void drawLines(TFont* font, float x, const std::vector<TMenuLine>& lines);
+    // A printf-formatted text.
+    static std::string format(const char* format, ...) __attribute__((format(printf, 1, 2)));
     // Step 5: leaves the overlay.
     static void endDraw(TEngine* engine);
     // Turns the camera's direction by angle (radians) about the z axis and

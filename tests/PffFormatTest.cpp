@@ -242,6 +242,44 @@ TEST_F(PffFormatTest, MaterialLayerCountOutsideFileRangeIsRefused) {
     }
 }
 
+// A model's material table from raw bytes: name, then diffuse, ambient and
+// specular r g b a, the float, the last layer index and the layer records
+// (name, s, t, integer). The record's own writer gives the same bytes back.
+TEST_F(PffFormatTest, MaterialRecordFieldsInFileOrder) {
+    Raw material;
+    material.name("fell", 64);
+    for (int k = 1; k <= 12; ++k) material.f(k * 0.0625f);  // diffuse 1..4, ambient 5..8, specular 9..12 sixteenths
+    material.f(42.5f).i(1);
+    material.name("tex\\fell.tga", 128).f(2.0f).f(0.5f).i(3);
+    material.name("bump.tga", 128).f(1.5f).f(4.0f).i(1);
+    Raw model;
+    model.i(1).put(material.b.data(), material.b.size()).i(0);
+    TPffData* data = loadModel(model.b);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->getMaterialCount(), 1);
+    const TMaterialData m = data->getMaterial(0);
+    delete data;
+    EXPECT_TRUE(m.getName().equals("fell"));
+    const TColor colours[3] = {m.getDiffuse(), m.getAmbient(), m.getSpecular()};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(colours[c].r, (4 * c + 1) * 0.0625f) << c;
+        EXPECT_EQ(colours[c].g, (4 * c + 2) * 0.0625f) << c;
+        EXPECT_EQ(colours[c].b, (4 * c + 3) * 0.0625f) << c;
+        EXPECT_EQ(colours[c].a, (4 * c + 4) * 0.0625f) << c;
+    }
+    EXPECT_EQ(m.getFloat(), 42.5f);
+    ASSERT_EQ(m.getLastLayerIndex(), 1);
+    EXPECT_TRUE(m.getLayer(0).getTextureName().equals("tex\\fell.tga"));
+    EXPECT_EQ(m.getLayer(0).getValue(0), 2.0f);
+    EXPECT_EQ(m.getLayer(0).getValue(1), 0.5f);
+    EXPECT_EQ(m.getLayer(0).getInteger(), 3);
+    EXPECT_TRUE(m.getLayer(1).getTextureName().equals("bump.tga"));
+    EXPECT_EQ(m.getLayer(1).getValue(1), 4.0f);
+
+    const std::string written = writeWith("fell.bin", [&](int fd) { EXPECT_TRUE(m.write(fd)); });
+    EXPECT_EQ(readBytes(written), material.b);
+}
+
 // -------------------------------------------------------------- models ----
 
 TEST_F(PffFormatTest, PartsComeInReverseFileOrder) {

@@ -113,3 +113,18 @@ TEST(Log, HeaderAndWrites) {
     logStream = nullptr;
     logWrite("dropped without a log\n");  // no stream: nothing happens
 }
+
+// A log file that cannot be opened takes nothing, the header included, and
+// every later write and flush goes on without it.
+TEST(Log, FileThatCannotBeOpenedDropsEverything) {
+    const std::string path = ::testing::TempDir() + "no_such_folder_for_the_log/Log.txt";
+    ASSERT_TRUE(openLog(path.c_str()));
+    ASSERT_NE(nullptr, logStream);
+    EXPECT_TRUE(logStream->fail());
+    logWrite("dropped\n");
+    logOut() << 42 << " " << 1.5f << "\n";
+    logFlush();
+    EXPECT_FALSE(std::ifstream(path).good());
+    delete logStream;
+    logStream = nullptr;
+}

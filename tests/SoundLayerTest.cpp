@@ -335,6 +335,8 @@ TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(FMUSIC_SetMasterVolume(first, 160));
+    EXPECT_EQ(FMUSIC_GetMasterVolume(first), 160);
+    EXPECT_EQ(FMUSIC_GetMasterVolume(second), 256);
     EXPECT_TRUE(FMUSIC_PlaySong(first));
     EXPECT_TRUE(FMUSIC_IsPlaying(first));
     EXPECT_TRUE(FMUSIC_PlaySong(second));
@@ -345,7 +347,28 @@ TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
     EXPECT_FALSE(FMUSIC_IsPlaying(second));
     EXPECT_TRUE(FMUSIC_FreeSong(first));
     EXPECT_FALSE(FMUSIC_FreeSong(first));
+    EXPECT_EQ(FMUSIC_GetMasterVolume(first), -1);
     EXPECT_FALSE(FMUSIC_PlaySong(first));
+}
+
+TEST_F(SoundLayer, ListenerReadsBackNormalisedWithUpAtRightAngles) {
+    const float at[3] = {1.0f, -2.0f, 3.0f};
+    ASSERT_TRUE(FSOUND_3D_Listener_SetAttributes(at, nullptr, 0.0f, 0.0f, 2.0f, 0.0f, 1.0f, 1.0f));
+    float p[3], v[3] = {9.0f, 9.0f, 9.0f}, f[3], u[3];
+    ASSERT_TRUE(FSOUND_3D_Listener_GetAttributes(p, v, &f[0], &f[1], &f[2], &u[0], &u[1], &u[2]));
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(p[k], at[k]);
+        EXPECT_EQ(v[k], 0.0f);
+        EXPECT_NEAR(f[k], k == 2 ? 1.0f : 0.0f, 1e-6f);
+        EXPECT_NEAR(u[k], k == 1 ? 1.0f : 0.0f, 1e-6f);
+    }
+    // Forward along up is no frame: the old one stays.
+    ASSERT_TRUE(FSOUND_3D_Listener_SetAttributes(nullptr, nullptr, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f));
+    ASSERT_TRUE(FSOUND_3D_Listener_GetAttributes(p, nullptr, &f[0], &f[1], &f[2], nullptr, nullptr, nullptr));
+    EXPECT_EQ(p[0], 1.0f);
+    EXPECT_NEAR(f[2], 1.0f, 1e-6f);
+    FSOUND_Close();
+    EXPECT_FALSE(FSOUND_3D_Listener_GetAttributes(p, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(SoundLayer, CloseStopsAndFreesEverythingAndLaterCallsFailQuietly) {

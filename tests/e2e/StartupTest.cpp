@@ -49,6 +49,21 @@ TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     EXPECT_FALSE(contains(run.errors, "programs")) << run.errors;
 }
 
+// A "Log.txt" that cannot be opened (a folder of that name is in the way)
+// costs only the log: the program runs into the level and ends as usual.
+TEST(Startup, RunsOnWhenTheLogCannotBeOpened) {
+    GameOptions options;
+    options.initProps = smallWindowProps();
+    options.emptyFolders = {"Log.txt"};
+    options.frameLimit = kGameFrame + 20;
+    options.screenshots = {kGameFrame + 10};
+    const GameRun run = runGame(options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(run.log.empty());
+    EXPECT_TRUE(readPng(run.shot(kGameFrame + 10)).valid());
+}
+
 TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     GameOptions options;
     options.initProps = smallWindowProps();

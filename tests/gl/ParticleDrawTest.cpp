@@ -194,6 +194,23 @@ TEST_F(ParticleDrawTest, SquaresWhereTheProgramPlacesThem) {
     EXPECT_NEAR(slice[2], 223, 4);
 }
 
+// A burst particle starts `distance` out from the centre along an entry of
+// the engine's direction table and flies on outwards along the same line, at
+// most `maxSpeed` per millisecond.
+void expectFlyingOut(const TEngine* engine, const TParticleEmitter& e, const TVector& centre, float distance,
+                     float maxSpeed) {
+    const TVector out = e.position - centre;
+    EXPECT_NEAR(out.length(), distance, 1e-4f);
+    const TVector dir = out.normalized() * 0.0003f;
+    bool inTable = false;
+    for (const TVector& d : engine->directions) inTable = inTable || (d - dir).length() < 3e-7f;
+    EXPECT_TRUE(inTable);
+    EXPECT_LE(e.velocity.length(), maxSpeed + 1e-9f);
+    if (e.velocity.length() > 0.0f) {
+        EXPECT_GT(e.velocity.normalized().dot(out.normalized()), 0.9999f);
+    }
+}
+
 TEST_F(ParticleDrawTest, BurstsCountAndSpread) {
     TParticleManager manager(engine);
     TWorld world;
@@ -203,16 +220,23 @@ TEST_F(ParticleDrawTest, BurstsCountAndSpread) {
     TBurstEmitter blood(&world, nullptr);
     const TVector centre(10, 20, 30);
 
-    const float scales[] = {0.0f, -1.0f, 1.0f, 0.1f};
-    const int counts[] = {0, 0, 16, 2};
-    for (int i = 0; i < 4; ++i) {
+    const float scales[] = {0.0f, -1.0f, 1.0f, 0.1f, 3.0f};
+    const int counts[] = {0, 0, 16, 2, 48};
+    for (int i = 0; i < 5; ++i) {
         fire.spawn(centre, TVector(), scales[i]);
         EXPECT_EQ(manager.count, counts[i]) << scales[i];
         for (int k = 0; k < manager.count; ++k) {
             auto* e = static_cast<TParticleEmitter*>(manager.items[k]);
-            EXPECT_LE((e->position - centre).length(), 0.3f * scales[i] + 1e-4f);
+            expectFlyingOut(engine, *e, centre, 0.3f * scales[i], 0.0003f * 0.6f * scales[i]);
             EXPECT_TRUE(e->alphaInZ);
             EXPECT_EQ(e->lifetime, 12000);
+            EXPECT_FLOAT_EQ(e->fadeRate, 0.00009f);
+            EXPECT_FLOAT_EQ(e->size, 25.0f);  // half of 50
+            EXPECT_FLOAT_EQ(e->growth, 0.01f * scales[i]);
+            EXPECT_FLOAT_EQ(e->spinRate, 0.00007f);
+            EXPECT_EQ(e->gravity, 0.0f);
+            EXPECT_EQ(e->drag, 0.0f);
+            EXPECT_FALSE(e->spawnsChildren);
         }
         manager.update(20000);
         EXPECT_EQ(manager.count, 0);
@@ -222,9 +246,15 @@ TEST_F(ParticleDrawTest, BurstsCountAndSpread) {
     ASSERT_EQ(manager.count, 32);
     for (int k = 0; k < manager.count; ++k) {
         auto* e = static_cast<TParticleEmitter*>(manager.items[k]);
-        EXPECT_NEAR((e->position - centre).length(), 0.15f, 1e-4f);
-        EXPECT_LE(e->velocity.length(), 0.0003f * 2.0f * 0.6f + 1e-7f);
+        expectFlyingOut(engine, *e, centre, 0.15f, 0.0003f * 2.0f * 0.6f);
+        EXPECT_EQ(e->lifetime, 6000);
         EXPECT_FLOAT_EQ(e->size, 10.0f);
+        EXPECT_FLOAT_EQ(e->fadeRate, 0.00028f);
+        EXPECT_FLOAT_EQ(e->growth, 0.007f);
+        EXPECT_FLOAT_EQ(e->spinRate, 0.00007f);
+        EXPECT_FLOAT_EQ(e->gravity, 1e-7f);
+        EXPECT_EQ(e->drag, 0.0f);
+        EXPECT_FALSE(e->spawnsChildren);
         EXPECT_FALSE(e->alphaInZ);
     }
 

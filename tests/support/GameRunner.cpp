@@ -80,6 +80,7 @@ GameRun runGame(const GameOptions& options) {
         struct stat st;
         if (::stat(target.c_str(), &st) == 0) (void)!::symlink(target.c_str(), (run.dir + "/" + folder).c_str());
     }
+    for (const std::string& folder : options.emptyFolders) ::mkdir((run.dir + "/" + folder).c_str(), 0755);
     if (options.writeInitProps)
         writeFile(run.dir + "/init.props", options.initProps.empty() ? defaultInitProps() : options.initProps);
     std::string script = options.script;

@@ -27,6 +27,7 @@ struct GameOptions {
     std::vector<int> screenshots;  // frames to capture
     std::map<std::string, std::string> env;  // further variables
     std::vector<std::string> omitFolders;    // data folders left out of the run's folder
+    std::vector<std::string> emptyFolders;   // made in the run's folder before the start
     int timeoutSeconds = 240;
 };
 
