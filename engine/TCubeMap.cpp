@@ -24,14 +24,8 @@ TCubeMap::TCubeMap(const TString& name, const TString& positiveX, const TString&
         TEngine::texturePath(paths[i]);
     }
 
-    glGenTextures(1, &id);
     target = GL_TEXTURE_CUBE_MAP_ARB;
-    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, id);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    id = createClampedCubeMap();
 
     // A cube map samples only when its six faces are squares of one size and
     // format: the first square face sets them, and a face that cannot be read
@@ -62,4 +56,16 @@ TCubeMap::TCubeMap(const TString& name, const TString& positiveX, const TString&
             glTexImage2D(kFaces[i], 0, format, side, side, 0, image.pixelFormat, GL_UNSIGNED_BYTE, image.pixels);
         }
     }
+}
+
+GLuint TCubeMap::createClampedCubeMap() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, name);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return name;
 }

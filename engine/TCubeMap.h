@@ -19,4 +19,8 @@ public:
     ~TCubeMap() override = default;
 
     static const GLenum kFaces[6];
+
+    // A new GL cube-map name, bound, every face clamped to the edge and
+    // filtered linearly (the sky box and the normalisation cube map).
+    static GLuint createClampedCubeMap();
 };

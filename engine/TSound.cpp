@@ -205,7 +205,7 @@ int TSound::stopMusic(int slot) {
 float TSound::musicVolumeUp(int slot) {
     if (musicVolume + 5 <= 255) {
         musicVolume += 5;
-        applyMusicVolume(slot);
+        if (validMusic(slot)) setPieceVolume(music[slot], musicVolume);
     }
     return musicVolume * (1.0f / 255.0f);
 }
@@ -213,18 +213,17 @@ float TSound::musicVolumeUp(int slot) {
 float TSound::musicVolumeDown(int slot) {
     if (musicVolume - 5 >= 0) {
         musicVolume -= 5;
-        applyMusicVolume(slot);
+        if (validMusic(slot)) setPieceVolume(music[slot], musicVolume);
     }
     return musicVolume * (1.0f / 255.0f);
 }
 
-void TSound::applyMusicVolume(int slot) {
-    if (!validMusic(slot)) return;
-    const TMusicRecord* record = music[slot];
+void TSound::setPieceVolume(const TMusicRecord* record, int volume) {
+    if (!record) return;
     if (record->kind == 0)
-        FMUSIC_SetMasterVolume(record->module, musicVolume);
+        FMUSIC_SetMasterVolume(record->module, volume);
     else
-        FSOUND_SetVolume(record->channel, musicVolume);
+        FSOUND_SetVolume(record->channel, volume);
 }
 
 // --- library texts and callback ------------------------------------------------

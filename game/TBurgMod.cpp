@@ -56,7 +56,7 @@ void TBurgMod::setGold(float value) {
 float TBurgMod::goldFraction() const { return maxGold > 0.0f ? gold / maxGold : 0.0f; }
 
 void TBurgMod::showGold() const {
-    if (TTopbar* topbar = TTopbar::existing()) topbar->setGold(goldFraction());
+    if (TTopbar* topbar = game ? game->currentTopbar() : nullptr) topbar->setGold(goldFraction());
 }
 
 TBallon* TBurgMod::buyBallon() {

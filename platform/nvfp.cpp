@@ -19,13 +19,7 @@
 #include "platform/nvfp.h"
 
 namespace platform {
-inline namespace
-#if defined(GAME_NV) && GAME_NV
-    nvbuild
-#else
-    plainbuild
-#endif
-{
+inline namespace PLATFORM_BUILD {
 
 namespace {
 

@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-
 // The plain and the NV build compile this layer twice; their versions carry
-// different link names, so a program that links both libraries (a test) gets
-// the one it was compiled for.
+// different link names (the inline namespace PLATFORM_BUILD), so a program
+// that links both libraries (a test) gets the one it was compiled for.
 #if defined(GAME_NV) && GAME_NV
-inline namespace nvbuild {
+#define PLATFORM_BUILD nvbuild
 #else
-inline namespace plainbuild {
+#define PLATFORM_BUILD plainbuild
 #endif
+
+namespace platform {
+inline namespace PLATFORM_BUILD {
 
 // True in game_nv when the driver lacks GL_NV_fragment_program and the layer
 // stands in for it. Needs a current GL context; false without one.

@@ -204,7 +204,7 @@ TEST_F(GridTest, InsertRefusesUnknownLayers) {
     EXPECT_TRUE(grid.activeCells.isEmpty());
 }
 
-TEST(TGridLifetime, GridGoingFirstLeavesObjectsUnfiled) {
+TEST(TGridLifetimeTest, GridGoingFirstLeavesObjectsUnfiled) {
     TWorld world;
     Ball* b;
     {

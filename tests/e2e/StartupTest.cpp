@@ -30,7 +30,7 @@ long brightness(const Picture& p, int x0, int x1, int y0, int y1) {
 
 }  // namespace
 
-TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
+TEST(StartupTest, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = kGameFrame + 100;
@@ -51,7 +51,7 @@ TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
 
 // A "Log.txt" that cannot be opened (a folder of that name is in the way)
 // costs only the log: the program runs into the level and ends as usual.
-TEST(Startup, RunsOnWhenTheLogCannotBeOpened) {
+TEST(StartupTest, RunsOnWhenTheLogCannotBeOpened) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.emptyFolders = {"Log.txt"};
@@ -64,7 +64,7 @@ TEST(Startup, RunsOnWhenTheLogCannotBeOpened) {
     EXPECT_TRUE(readPng(run.shot(kGameFrame + 10)).valid());
 }
 
-TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
+TEST(StartupTest, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = 5;
@@ -80,7 +80,7 @@ TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     EXPECT_TRUE(contains(run.log, "Name: Burg Endpunkte ("));
 }
 
-TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
+TEST(StartupTest, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = kGameFrame + 1500;  // the safety net only
@@ -97,7 +97,7 @@ TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     EXPECT_FALSE(readPng(run.shot(kGameFrame + 1400)).valid());  // it ended long before
 }
 
-TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
+TEST(StartupTest, ClosingTheWindowDuringTheIntroEndsTheProgram) {
     GameOptions options;
     options.initProps = smallWindowProps({{"STARTUP", "ON"}});
     options.enterGame = false;
@@ -113,7 +113,7 @@ TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
 
 // The start screens are made one at a time: the logo screen loads its
 // picture and starts its sound and its fade only when the intro has ended.
-TEST(Startup, LogoScreenIsMadeOnceTheIntroHasEnded) {
+TEST(StartupTest, LogoScreenIsMadeOnceTheIntroHasEnded) {
     GameOptions options;
     options.initProps = smallWindowProps({{"STARTUP", "ON"}});
     options.enterGame = false;
@@ -152,7 +152,7 @@ TEST(Startup, LogoScreenIsMadeOnceTheIntroHasEnded) {
     EXPECT_LT(brightness(early, 60, 580, 60, 420), full / 2);
 }
 
-TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
+TEST(StartupTest, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
     GameOptions options;
     options.writeInitProps = false;
     options.frameLimit = 30;
@@ -163,7 +163,7 @@ TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
     EXPECT_EQ(run.exitCode, 0) << run.errors;
 }
 
-TEST(Startup, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
+TEST(StartupTest, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
     GameOptions options;
     // The offscreen driver offers no 640 x 480 mode.
     options.initProps = smallWindowProps({{"FULLSCREEN", "TRUE"}});
@@ -174,7 +174,7 @@ TEST(Startup, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
     EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(Startup, BrokenPropertyLineKeepsThePairsBeforeIt) {
+TEST(StartupTest, BrokenPropertyLineKeepsThePairsBeforeIt) {
     GameOptions options;
     options.initProps = "RESX=640\nRESY=480\nSTARTZ=2.5\nthis line has no sign\nSTARTUP=OFF\n";
     options.frameLimit = 30;

@@ -115,7 +115,7 @@ protected:
 TEngine* TextureMaterialFontTest::engine = nullptr;
 std::string TextureMaterialFontTest::folder;
 
-TEST(TEngineTexturePath, KeepsOnlyTheFilePart) {
+TEST(TEngineTexturePathTest, KeepsOnlyTheFilePart) {
     const char* cases[][2] = {
         {"models\\dragon\\skin.tga", "tex\\skin.tga"},
         {"skin.tga", "tex\\skin.tga"},
