@@ -3,26 +3,23 @@
 // text is translated (nvfp_translate.cpp) and loaded through the ARB
 // interface; a text that does not translate is replaced by one the driver
 // rejects, so the caller sees a compile error as the real extension reports
-// it. In the plain build nothing here is active.
+// it, and the error queries then give the translation's reason and line. In
+// the plain build nothing here is active.
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "platform/nvfp.h"
 
 namespace platform {
-inline namespace
-#if defined(GAME_NV) && GAME_NV
-    nvbuild
-#else
-    plainbuild
-#endif
-{
+inline namespace PLATFORM_BUILD {
 
 namespace {
 
@@ -99,19 +96,30 @@ ArbProcs& arb() {
 // -1 until a context answered, then 1 when the layer stands in for the driver.
 int g_emulating = -1;
 
-// Why the last NV program failed to translate, for the program error
-// string, with the program and the driver's own error string for the
-// invalid text loaded in its place (so a later failure elsewhere gets the
-// driver's answer again).
-struct TranslationFailure {
-    GLuint id = 0;
-    std::string reason;  // empty: the last load translated
-    std::string driverText;
+// The last program load, when it was an NV text that did not translate: the
+// driver saw only the stand-in text, so the error queries answer for the NV
+// text instead (the start of the line the translation stopped at, and its
+// reason). Any later program load clears it.
+struct Untranslated {
+    bool active = false;
+    GLint position = -1;
+    std::string message;
 };
 
-TranslationFailure& lastFailure() {
-    static TranslationFailure f;
-    return f;
+Untranslated& untranslated() {
+    static Untranslated u;
+    return u;
+}
+
+// Byte offset of the start of the line named by a translation error
+// ("line N: cause") in the text; 0 when the error names no line.
+GLint errorLineStart(const char* text, size_t length, const std::string& error) {
+    if (!text || error.compare(0, 5, "line ") != 0) return 0;
+    long line = std::strtol(error.c_str() + 5, nullptr, 10);
+    size_t at = 0;
+    for (; at < length && line > 1; ++at)
+        if (text[at] == '\n') --line;
+    return static_cast<GLint>(at);
 }
 
 // The DECLAREd parameters of each loaded program, by program name.
@@ -178,16 +186,14 @@ void APIENTRY loadProgramNV(GLenum target, GLuint id, GLsizei len, const GLubyte
     }
     NvTranslation t;
     const char* text = reinterpret_cast<const char*>(program);
-    const bool translated =
-        program && len >= 0 && nvTranslateFragmentProgram(text, static_cast<size_t>(len), t);
-    TranslationFailure& failure = lastFailure();
-    failure = TranslationFailure();
+    const size_t length = program && len > 0 ? static_cast<size_t>(len) : 0;
+    const bool translated = program && len >= 0 && nvTranslateFragmentProgram(text, length, t);
+    untranslated() = Untranslated();
     if (!translated) {
-        failure.id = id;
-        failure.reason = std::string("NV fragment program does not translate: ") +
-                         (program ? t.error : std::string("no text"));
-        std::fprintf(stderr, "NV fragment program %u does not translate: %s\n", id,
-                     program ? t.error.c_str() : "no text");
+        Untranslated& u = untranslated();
+        u.active = true;
+        u.position = errorLineStart(text, length, t.error);
+        u.message = "NV fragment program not translated: " + (program ? t.error : std::string("no text"));
         t.arb = nvInvalidProgramText();
         t.declarations.clear();
     }
@@ -197,10 +203,6 @@ void APIENTRY loadProgramNV(GLenum target, GLuint id, GLsizei len, const GLubyte
         GLint position = 0;
         glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &position);
         declarations().erase(id);
-        if (!translated) {
-            const GLubyte* driverText = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
-            failure.driverText = driverText ? reinterpret_cast<const char*>(driverText) : "";
-        }
         if (position != -1) return;
         for (const NvDeclaration& d : t.declarations)
             a.local4fv(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(d.localIndex), d.value);
@@ -258,6 +260,12 @@ void APIENTRY getProgramNamedParameterdvNV(GLuint id, GLsizei len, const GLubyte
 // The game passes GL_FRAGMENT_PROGRAM_NV to the ARB parameter calls; these
 // versions hand the driver the ARB target instead.
 
+// An ARB program load reports for itself: the answer kept for an NV text
+// that did not translate is dropped.
+void APIENTRY programStringARB(GLenum target, GLenum format, GLsizei len, const void* text) {
+    untranslated() = Untranslated();
+    if (arb().complete()) arb().programString(nvMapTarget(target), format, len, text);
+}
 void APIENTRY bindProgramARB(GLenum target, GLuint id) {
     if (arb().complete()) arb().bindProgram(nvMapTarget(target), id);
 }
@@ -324,6 +332,7 @@ const Entry* entries() {
         {"glProgramNamedParameter4dvNV", procOf(&programNamedParameter4dvNV)},
         {"glGetProgramNamedParameterfvNV", procOf(&getProgramNamedParameterfvNV)},
         {"glGetProgramNamedParameterdvNV", procOf(&getProgramNamedParameterdvNV)},
+        {"glProgramStringARB", procOf(&programStringARB)},
         {"glBindProgramARB", procOf(&bindProgramARB)},
         {"glGetProgramivARB", procOf(&getProgramivARB)},
         {"glProgramLocalParameter4fARB", procOf(&local4fARB)},
@@ -380,13 +389,13 @@ const GLubyte* nvExtensionString(const GLubyte* driverExtensions) {
 }
 
 const GLubyte* nvProgramErrorString(const GLubyte* driverText) {
-    const TranslationFailure& failure = lastFailure();
-    if (failure.reason.empty() || !nvEmulationActive() || !arb().complete()) return driverText;
-    const std::string driver = driverText ? reinterpret_cast<const char*>(driverText) : "";
-    GLint bound = 0;
-    arb().getProgramiv(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &bound);
-    if (driver != failure.driverText || static_cast<GLuint>(bound) != failure.id) return driverText;
-    return reinterpret_cast<const GLubyte*>(failure.reason.c_str());
+    const Untranslated& u = untranslated();
+    return u.active ? reinterpret_cast<const GLubyte*>(u.message.c_str()) : driverText;
+}
+
+GLint nvProgramErrorPosition(GLint driverPosition) {
+    const Untranslated& u = untranslated();
+    return u.active ? u.position : driverPosition;
 }
 
 GLenum nvMapTarget(GLenum target) {

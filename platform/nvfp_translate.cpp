@@ -15,13 +15,7 @@
 #include "platform/nvfp.h"
 
 namespace platform {
-inline namespace
-#if defined(GAME_NV) && GAME_NV
-    nvbuild
-#else
-    plainbuild
-#endif
-{
+inline namespace PLATFORM_BUILD {
 
 namespace {
 
@@ -612,6 +606,17 @@ private:
 
     void line(const std::string& s) { body_ += s + ";\n"; }
 
+    // The comparison of the two operands both ways into two scratch
+    // registers, then the two results combined into out.
+    void compareBothWays(const char* compare, const char* combine, const std::string& sat, const std::string& out,
+                         const std::vector<std::string>& s) {
+        scratch_.insert("nvxs0");
+        scratch_.insert("nvxs1");
+        line(std::string(compare) + " nvxs0, " + s[0] + ", " + s[1]);
+        line(std::string(compare) + " nvxs1, " + s[1] + ", " + s[0]);
+        line(std::string(combine) + sat + " " + out + ", nvxs0, nvxs1");
+    }
+
     // Absolute-value operands become ABS into scratch temporaries first.
     std::vector<std::string> operandTexts(const std::vector<Source>& src) {
         std::vector<std::string> texts;
@@ -648,19 +653,11 @@ private:
         case Kind::Swapped:
             line(std::string(op.arb) + sat + " " + out + ", " + s[1] + ", " + s[0]);
             break;
-        case Kind::Equal:
-            scratch_.insert("nvxs0");
-            scratch_.insert("nvxs1");
-            line("SGE nvxs0, " + s[0] + ", " + s[1]);
-            line("SGE nvxs1, " + s[1] + ", " + s[0]);
-            line("MUL" + sat + " " + out + ", nvxs0, nvxs1");
+        case Kind::Equal:  // a >= b and b >= a
+            compareBothWays("SGE", "MUL", sat, out, s);
             break;
-        case Kind::NotEqual:
-            scratch_.insert("nvxs0");
-            scratch_.insert("nvxs1");
-            line("SLT nvxs0, " + s[0] + ", " + s[1]);
-            line("SLT nvxs1, " + s[1] + ", " + s[0]);
-            line("ADD" + sat + " " + out + ", nvxs0, nvxs1");
+        case Kind::NotEqual:  // a < b or b < a
+            compareBothWays("SLT", "ADD", sat, out, s);
             break;
         case Kind::False:
             line("MOV" + sat + " " + out + ", nvxzero");

@@ -368,14 +368,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* fileName, unsigned mode, int,
     if (!fileName) return fail(FMOD_ERR_INVALID_PARAM), nullptr;
     const std::string path = resolvePath(fileName);
     if (!isRegularFile(path)) return fail(FMOD_ERR_FILE_NOTFOUND), nullptr;
-    SDL_RWops* in = SDL_RWFromFile(path.c_str(), "rb");
-    if (!in) return fail(FMOD_ERR_FILE_BAD), nullptr;
-    if (!hasKnownFormat(in)) {
-        SDL_RWclose(in);
-        return fail(FMOD_ERR_FILE_FORMAT), nullptr;
-    }
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(in, 1);
-    if (!chunk) return fail(FMOD_ERR_FILE_FORMAT), nullptr;
+    Mix_Chunk* chunk = decodeSound(SDL_RWFromFile(path.c_str(), "rb"));
+    if (!chunk) return nullptr;
     const uintptr_t id = state.nextId++;
     Sample& s = state.samples[id];
     s.chunk = chunk;

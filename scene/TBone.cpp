@@ -145,6 +145,7 @@ TBone* TBone::buildIndexed(TSkeleton* owner, const char* boneName, TBoneIndex& i
         }
         if (onChain.count(name)) {
             logOut() << "Skeleton: bone '" << name << "' is its own ancestor; cycle cut there\n";
+            logFlush();
             break;
         }
         const auto part = index.parts.find(name);

@@ -64,6 +64,8 @@ public:
     void draw(bool pass);
 
     void render() override { draw(false); }
+    // Static (baked into the ground tile's display list) when drawn in
+    // immediate mode.
     bool getFlag() override { return immediateMode != 0; }
     void renderSecondPass() override { draw(true); }
     // A new TSceneNode of this mesh at position, turned by angle, with the

@@ -43,11 +43,13 @@ uint64_t useKey(const TVertexSplit& use) {
 void TMeshPart::splitVertices() {
     if (!ownsArrays) {
         logOut() << "Model part '" << name << "': arrays not owned, vertex split skipped\n";
+        logFlush();
         return;
     }
     const std::string bad = findBadIndex();
     if (!bad.empty()) {
         logOut() << "Model part '" << name << "': " << bad << ", vertex split skipped\n";
+        logFlush();
         return;
     }
     // 1. One empty list of uses per stored vertex.

@@ -92,9 +92,12 @@ int TSkeleton::build(TPffData* model) {
         for (TListNode<TBone>* r = roots.head; r; r = r->next)
             logOut() << " '" << r->value->name.copyTo(nullptr) << "'";
         logOut() << "); one root bone expected\n";
+        logFlush();
     }
-    if (made != boneCount)
+    if (made != boneCount) {
         logOut() << "Skeleton: " << made << " bone parts give " << boneCount << " distinct bones\n";
+        logFlush();
+    }
     return boneCount;
 }
 
@@ -141,6 +144,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
         TAnimReader reader(fileName);
         if (!reader.isValid() || !reader.readKeys(keys)) {
             logOut() << "Skeleton: animation '" << file << "' not loaded\n";
+            logFlush();
             return -1;
         }
         reader.getHeader(header);
@@ -154,6 +158,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
     if (track < 0) {
         logOut() << "Skeleton: no free track for animation '" << file << "'; all " << kTrackCount
                  << " are taken\n";
+        logFlush();
         return -1;
     }
     // Each bone's keys in file order (the list runs backwards), then sorted
@@ -174,8 +179,10 @@ int TSkeleton::loadAnimation(const TString& fileName) {
                          [](const TAnimKey* x, const TAnimKey* y) { return x->frame < y->frame; });
         for (const TAnimKey* key : list) bones[b]->appendKey(*key, track);
     }
-    if (dropped > 0)
+    if (dropped > 0) {
         logOut() << "Skeleton: animation '" << file << "': " << dropped << " keys name no bone, dropped\n";
+        logFlush();
+    }
     trackEnd[track] = header;
     trackLoaded[track] = true;
     return track;
@@ -184,6 +191,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
 void TSkeleton::startAnimation(int track, int startTime) {
     if (track < 0 || track >= kTrackCount) {
         logOut() << "Skeleton: animation track " << track << " does not exist; not started\n";
+        logFlush();
         return;
     }
     time = startTime;

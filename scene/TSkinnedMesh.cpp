@@ -78,6 +78,7 @@ TPffData* TSkinnedMesh::readSkinnedModel(int fd, const TString& name, bool split
     if (bones > kMaxBones) {
         logOut() << "Skinned mesh: model file '" << file << "' has " << bones << " bones, at most " << kMaxBones
                  << " can be drawn; mesh missing\n";
+        logFlush();
         delete model;
         return nullptr;
     }
@@ -103,6 +104,7 @@ bool TSkinnedMesh::readSkin(int fd, const std::string& file, TPffData* model, bo
         if (!part || part->name[0] != '_') {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " has no geometry part at its place; mesh missing\n";
+            logFlush();
             return false;
         }
         blocks.push_back(TSkinWeights::load(fd, file.c_str(), part->getStoredVertexCount()));
@@ -112,11 +114,13 @@ bool TSkinnedMesh::readSkin(int fd, const std::string& file, TPffData* model, bo
         if (blocks.back() && blocks.back()->boneCount > kMaxBones) {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g << " names "
                      << blocks.back()->boneCount << " bones, at most " << kMaxBones << " can be drawn; mesh missing\n";
+            logFlush();
             return false;
         }
         if (!blocks.back() || (split && blocks.back()->remapToPart(*part) < 0)) {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " does not fit its part; mesh missing\n";
+            logFlush();
             return false;
         }
     }

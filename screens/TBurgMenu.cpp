@@ -75,14 +75,7 @@ TBurgMod* TBurgMenu::castle() const { return game ? game->castleKind : nullptr; 
 
 int TBurgMenu::run() {
     selected = -1;
-    quitFlag = false;
-    ShowCursor(TRUE);
-    if (engine) engine->screen = static_cast<TMenu*>(this);
-    TMenuFrame::holdGameInput(game);
-    updateLabels();
-    if (engine) TMenuFrame::runLoop(engine, quitFlag);
-    ShowCursor(FALSE);
-    return 0;
+    return TMenuFrame::runMenu(this, game, quitFlag, [this] { updateLabels(); });
 }
 
 LRESULT TBurgMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -173,7 +166,7 @@ bool TBurgMenu::heal() {
     if (!c || !d || !(c->gold > kHealPrice)) return false;
     pay(kHealPrice);
     d->life = d->maxLife;
-    if (TTopbar* bar = TTopbar::existing()) bar->setLife(1.0f);
+    if (TTopbar* bar = game ? game->currentTopbar() : nullptr) bar->setLife(1.0f);
     return true;
 }
 
@@ -183,7 +176,7 @@ bool TBurgMenu::buyBalloon() {
     if (!c->buyBallon()) return false;  // logged by the castle kind; nothing paid
     pay(kBalloonPrice);
     const int count = c->getBalloonCount();
-    if (TTopbar* bar = TTopbar::existing()) bar->setBalloonCount(count);
+    if (TTopbar* bar = game ? game->currentTopbar() : nullptr) bar->setBalloonCount(count);
     logOut() << "Anz Ballone: " << count << "\n";
     return true;
 }

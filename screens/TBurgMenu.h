@@ -1,8 +1,9 @@
 #pragma once
 // TBurgMenu is the castle's shop, opened from the game near the castle and
-// closed back into it (run returns 0). Everything is paid from the castle's
-// gold: healing the dragon, a balloon, items of the game's catalogue into
-// the dragon's inventory; items can also be thrown out of the inventory.
+// closed back into it (run returns RESULT_GAME). Everything is paid from the
+// castle's gold: healing the dragon, a balloon, items of the game's
+// catalogue into the dragon's inventory; items can also be thrown out of the
+// inventory.
 // The menu owns its buttons; the game is not owned and must outlive it.
 
 #include <vector>
@@ -41,7 +42,7 @@ public:
 
     // Starts with no offer selected, shows the cursor, refreshes the
     // captions and runs the menu's loop until Esc, a right click or
-    // WM_QUIT; hides the cursor and returns 0.
+    // WM_QUIT; hides the cursor and returns RESULT_GAME.
     int run() override;
     // The in-game menus' handler (clicks, Esc, right click).
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -6,40 +6,43 @@
 #include <cstring>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
-#include "engine/TColor.h"
 #include "engine/TEngine.h"
 #include "engine/TFont.h"
-#include "engine/TMaterialData.h"
-#include "engine/TTextureLayer.h"
+#include "engine/TScreen.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "platform/gl.h"
+#include "screens/StartScreens.h"
 #include "screens/TMenu.h"
 
 TMaterial* TMenuFrame::createMaterial(TEngine* engine, const char* name) {
     if (!engine) return nullptr;
-    const TTextureLayer layer(TString("menu_elemente.tga"), 1.0f, 1.0f, 0, 0);
-    const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
-    TMaterial* material = engine->addMaterial(TMaterialData(TString(name), black, black, black, 2.0f, 0, &layer));
-    if (!material) logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+    TMaterial* material = startscreens::makePictureMaterial(engine, name, "menu_elemente.tga");
+    if (!material) {
+        logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+        logFlush();
+    }
     return material;
+}
+
+int TMenuFrame::runMenu(TMenu* menu, TGame* game, bool& quit, const std::function<void()>& refreshLabels) {
+    quit = false;
+    ShowCursor(TRUE);
+    TEngine* engine = menu->engine;
+    if (engine) engine->screen = menu;
+    holdGameInput(game);
+    refreshLabels();
+    if (engine) runLoop(engine, quit);
+    ShowCursor(FALSE);
+    return TScreen::RESULT_GAME;
 }
 
 void TMenuFrame::runLoop(TEngine* engine, bool& quit) {
     while (!quit) {
         engine->renderFrame();
-        MSG msg;
-        int taken = 0;
-        while (taken < kMaxMessagesPerPass && PeekMessageA(&msg, engine->window, 0, 0, PM_REMOVE)) {
-            ++taken;
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (pumpMessages(engine->window, kMaxMessagesPerPass) & kPumpQuit) quit = true;
     }
 }
 

@@ -44,17 +44,17 @@ std::vector<uint8_t> readFile(const fs::path& path) {
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-class FuzzRegression : public ::testing::TestWithParam<size_t> {
+class FuzzRegressionTest : public ::testing::TestWithParam<size_t> {
 protected:
     static void SetUpTestSuite() {
         // The loaders' log lines are written for real, into a file of this run.
-        const fs::path dir = fs::temp_directory_path() / ("FuzzRegression." + std::to_string(::getpid()));
+        const fs::path dir = fs::temp_directory_path() / ("FuzzRegressionTest." + std::to_string(::getpid()));
         fs::create_directories(dir);
         if (!logStream) openLog((dir / "Log.txt").string().c_str());
     }
 };
 
-TEST_P(FuzzRegression, KeptAndGeneratedInputsLoadWithoutFault) {
+TEST_P(FuzzRegressionTest, KeptAndGeneratedInputsLoadWithoutFault) {
     const auto& target = kTargets[GetParam()];
     const FuzzEntry entry = findFuzzEntry(target.target);
     ASSERT_NE(entry, nullptr);
@@ -73,12 +73,12 @@ TEST_P(FuzzRegression, KeptAndGeneratedInputsLoadWithoutFault) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Loaders, FuzzRegression, ::testing::Range<size_t>(0, std::size(kTargets)),
+INSTANTIATE_TEST_SUITE_P(Loaders, FuzzRegressionTest, ::testing::Range<size_t>(0, std::size(kTargets)),
                          [](const ::testing::TestParamInfo<size_t>& info) {
                              return std::string(kTargets[info.param].target);
                          });
 
-TEST(FuzzRegressionFolders, EveryFolderNamesAFuzzTarget) {
+TEST(FuzzRegressionFoldersTest, EveryFolderNamesAFuzzTarget) {
     for (const auto& dir : fs::directory_iterator(regressions()))
         EXPECT_NE(findFuzzEntry(dir.path().filename().string()), nullptr) << dir.path();
 }

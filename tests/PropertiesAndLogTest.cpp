@@ -27,7 +27,7 @@ std::string readAll(const std::string& path) {
 
 }  // namespace
 
-TEST(TProperties, SyntaxOfLines) {
+TEST(TPropertiesTest, SyntaxOfLines) {
     TProperties p;
     const std::string path = writeTemp("props_syntax.props",
                                        "# a comment\r\n"
@@ -47,7 +47,7 @@ TEST(TProperties, SyntaxOfLines) {
     EXPECT_EQ(p.getString("SPACED"), "\tvalue\t");  // only blanks are trimmed
 }
 
-TEST(TProperties, BadLinesStopReading) {
+TEST(TPropertiesTest, BadLinesStopReading) {
     TProperties blankFirst;
     EXPECT_EQ(blankFirst.load(writeTemp("props_blank.props", "\nRESX=1\n").c_str()), -1);
     EXPECT_EQ(blankFirst.getString("RESX"), "");
@@ -64,7 +64,7 @@ TEST(TProperties, BadLinesStopReading) {
     EXPECT_EQ(missing.load((::testing::TempDir() + "no_such.props").c_str()), -1);
 }
 
-TEST(TProperties, AbsentKeysAndConversions) {
+TEST(TPropertiesTest, AbsentKeysAndConversions) {
     TProperties p;
     EXPECT_EQ(p.getInt("RESX"), 0);  // queried before loading: inserted empty
     EXPECT_EQ(p.getFloat("STARTZ"), 0.0f);
@@ -83,7 +83,7 @@ TEST(TProperties, AbsentKeysAndConversions) {
     EXPECT_EQ(TProperties::trim(" a b "), "a b");
 }
 
-TEST(Log, HeaderAndWrites) {
+TEST(LogTest, HeaderAndWrites) {
     const std::string path = ::testing::TempDir() + "log_test.txt";
     std::ofstream(path) << "previous run\n";
     ASSERT_TRUE(openLog(path.c_str()));
@@ -122,7 +122,7 @@ TEST(Log, HeaderAndWrites) {
 
 // A log file that cannot be opened takes nothing, the header included, and
 // every later write and flush goes on without it.
-TEST(Log, FileThatCannotBeOpenedDropsEverything) {
+TEST(LogTest, FileThatCannotBeOpenedDropsEverything) {
     const std::string path = ::testing::TempDir() + "no_such_folder_for_the_log/Log.txt";
     ASSERT_TRUE(openLog(path.c_str()));
     ASSERT_NE(nullptr, logStream);

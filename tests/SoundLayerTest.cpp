@@ -103,7 +103,7 @@ bool recordEnd(FSOUND_STREAM* stream, const char* syncPointName, int, void* user
     return true;
 }
 
-class SoundLayer : public ::testing::Test {
+class SoundLayerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(FSOUND_Init(32000, 64, 0)); }
     void TearDown() override { FSOUND_Close(); }
@@ -118,7 +118,7 @@ protected:
 
 }  // namespace
 
-TEST(SoundLayerLibrary, VersionIs371UnlessTheEnvironmentOverridesIt) {
+TEST(SoundLayerLibraryTest, VersionIs371UnlessTheEnvironmentOverridesIt) {
     unsetenv("GAME_SOUND_VERSION");
     EXPECT_FLOAT_EQ(FSOUND_GetVersion(), 3.71f);
     setenv("GAME_SOUND_VERSION", "3.5", 1);
@@ -128,7 +128,7 @@ TEST(SoundLayerLibrary, VersionIs371UnlessTheEnvironmentOverridesIt) {
     unsetenv("GAME_SOUND_VERSION");
 }
 
-TEST(SoundLayerLibrary, CallsBeforeInitFailQuietly) {
+TEST(SoundLayerLibraryTest, CallsBeforeInitFailQuietly) {
     const std::string wav = writeWav("early.wav", 320);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_UNMANAGED, wav.c_str(), 0x130, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
@@ -140,7 +140,7 @@ TEST(SoundLayerLibrary, CallsBeforeInitFailQuietly) {
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
 }
 
-TEST(SoundLayerLibrary, ExplicitDriverThatCannotOpenFailsWithInitError) {
+TEST(SoundLayerLibraryTest, ExplicitDriverThatCannotOpenFailsWithInitError) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_FALSE(FSOUND_Init(32000, 64, 0));
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INIT);
@@ -151,7 +151,7 @@ TEST(SoundLayerLibrary, ExplicitDriverThatCannotOpenFailsWithInitError) {
     FSOUND_Close();
 }
 
-TEST_F(SoundLayer, SampleLoadTellsMissingFromUndecodable) {
+TEST_F(SoundLayerTest, SampleLoadTellsMissingFromUndecodable) {
     const std::string missing = tempDir() + "/missing.wav";
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_UNMANAGED, missing.c_str(), 0x130, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
@@ -165,7 +165,7 @@ TEST_F(SoundLayer, SampleLoadTellsMissingFromUndecodable) {
     EXPECT_NE(FSOUND_Sample_Load(FSOUND_UNMANAGED, good.c_str(), 0x130, 0, 0), nullptr);
 }
 
-TEST_F(SoundLayer, StaleChannelHandlesFailWithoutTouchingTheNewSound) {
+TEST_F(SoundLayerTest, StaleChannelHandlesFailWithoutTouchingTheNewSound) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("tone.wav", 32000).c_str(), 0x130, 0, 0);
     ASSERT_NE(sample, nullptr);
     const int first = FSOUND_PlaySoundEx(FSOUND_FREE, sample, nullptr, true);
@@ -190,7 +190,7 @@ TEST_F(SoundLayer, StaleChannelHandlesFailWithoutTouchingTheNewSound) {
     EXPECT_EQ(FSOUND_GetVolume(second), 255);
 }
 
-TEST_F(SoundLayer, ChannelsRunOutAndComeBackWhenSoundsEnd) {
+TEST_F(SoundLayerTest, ChannelsRunOutAndComeBackWhenSoundsEnd) {
     FSOUND_SAMPLE* longOne = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("long.wav", 32000).c_str(), 0x130, 0, 0);
     FSOUND_SAMPLE* shortOne = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("short.wav", 1600).c_str(), 0x130, 0, 0);
     ASSERT_NE(longOne, nullptr);
@@ -210,7 +210,7 @@ TEST_F(SoundLayer, ChannelsRunOutAndComeBackWhenSoundsEnd) {
     EXPECT_NE(again, quick);
 }
 
-TEST_F(SoundLayer, FreeingASampleStopsItsChannels) {
+TEST_F(SoundLayerTest, FreeingASampleStopsItsChannels) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("loop.wav", 3200).c_str(), 0x130, 0, 0);
     ASSERT_TRUE(FSOUND_Sample_SetMode(sample, FSOUND_LOOP_NORMAL));
     const int channel = FSOUND_PlaySound(FSOUND_FREE, sample);
@@ -223,7 +223,7 @@ TEST_F(SoundLayer, FreeingASampleStopsItsChannels) {
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
 }
 
-TEST_F(SoundLayer, StreamEndCallbackRunsOnTheCallingThreadAtUpdate) {
+TEST_F(SoundLayerTest, StreamEndCallbackRunsOnTheCallingThreadAtUpdate) {
     FSOUND_STREAM* stream = openMemoryStream(writeWav("end.wav", 3200), streamMode);
     ASSERT_NE(stream, nullptr);
     data_.assign(data_.size(), 0);  // the layer keeps its own copy
@@ -245,7 +245,7 @@ TEST_F(SoundLayer, StreamEndCallbackRunsOnTheCallingThreadAtUpdate) {
     EXPECT_EQ(calls.count, 1) << "a stream that does not loop ends once";
 }
 
-TEST_F(SoundLayer, EndCallbackIsAlsoDeliveredByThePlayCalls) {
+TEST_F(SoundLayerTest, EndCallbackIsAlsoDeliveredByThePlayCalls) {
     FSOUND_STREAM* stream = openMemoryStream(writeWav("end2.wav", 1600), streamMode);
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("s.wav", 1600).c_str(), 0x130, 0, 0);
     ASSERT_NE(stream, nullptr);
@@ -259,7 +259,7 @@ TEST_F(SoundLayer, EndCallbackIsAlsoDeliveredByThePlayCalls) {
     EXPECT_EQ(calls.count, 1);
 }
 
-TEST_F(SoundLayer, LoopingStreamReportsEachRestartUntilStopped) {
+TEST_F(SoundLayerTest, LoopingStreamReportsEachRestartUntilStopped) {
     FSOUND_STREAM* stream = openMemoryStream(writeWav("loop.wav", 3200), streamMode + FSOUND_LOOP_NORMAL);
     ASSERT_NE(stream, nullptr);
     EndCalls calls;
@@ -277,7 +277,7 @@ TEST_F(SoundLayer, LoopingStreamReportsEachRestartUntilStopped) {
     EXPECT_TRUE(FSOUND_Stream_Stop(stream)) << "stopping a stopped stream is fine";
 }
 
-TEST_F(SoundLayer, StreamsOverlapAndReplayRestarts) {
+TEST_F(SoundLayerTest, StreamsOverlapAndReplayRestarts) {
     FSOUND_STREAM* a = openMemoryStream(writeWav("a.wav", 32000), streamMode);
     FSOUND_STREAM* b = FSOUND_Stream_Open(writeWav("b.wav", 32000).c_str(), 0, 0, 0);
     ASSERT_NE(a, nullptr);
@@ -302,7 +302,7 @@ TEST_F(SoundLayer, StreamsOverlapAndReplayRestarts) {
 
 // Silent MPEG-1 layer III frames (128 kbit/s, 44.1 kHz, mono) are told from
 // WAV by their content, whatever the file is called.
-TEST_F(SoundLayer, Mp3DataIsRecognisedByContent) {
+TEST_F(SoundLayerTest, Mp3DataIsRecognisedByContent) {
     std::string frames;
     for (int i = 0; i < 40; ++i) {
         frames += std::string("\xff\xfb\x90\xc4", 4);
@@ -315,7 +315,7 @@ TEST_F(SoundLayer, Mp3DataIsRecognisedByContent) {
     EXPECT_NE(FSOUND_Sample_Load(FSOUND_UNMANAGED, named.c_str(), 0x130, 0, 0), nullptr);
 }
 
-TEST_F(SoundLayer, StreamOpenFailures) {
+TEST_F(SoundLayerTest, StreamOpenFailures) {
     const std::string text = "plain words, not sound";
     EXPECT_EQ(FSOUND_Stream_Open(text.c_str(), streamMode, 0, static_cast<int>(text.size())), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_FORMAT);
@@ -326,7 +326,7 @@ TEST_F(SoundLayer, StreamOpenFailures) {
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
 }
 
-TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
+TEST_F(SoundLayerTest, ModulePlaysInTheMusicSlot) {
     const std::string missing = tempDir() + "/nothing.mod";
     EXPECT_EQ(FMUSIC_LoadSong(missing.c_str()), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
@@ -351,7 +351,7 @@ TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
     EXPECT_FALSE(FMUSIC_PlaySong(first));
 }
 
-TEST_F(SoundLayer, ListenerReadsBackNormalisedWithUpAtRightAngles) {
+TEST_F(SoundLayerTest, ListenerReadsBackNormalisedWithUpAtRightAngles) {
     const float at[3] = {1.0f, -2.0f, 3.0f};
     ASSERT_TRUE(FSOUND_3D_Listener_SetAttributes(at, nullptr, 0.0f, 0.0f, 2.0f, 0.0f, 1.0f, 1.0f));
     float p[3], v[3] = {9.0f, 9.0f, 9.0f}, f[3], u[3];
@@ -371,7 +371,7 @@ TEST_F(SoundLayer, ListenerReadsBackNormalisedWithUpAtRightAngles) {
     EXPECT_FALSE(FSOUND_3D_Listener_GetAttributes(p, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
-TEST_F(SoundLayer, CloseStopsAndFreesEverythingAndLaterCallsFailQuietly) {
+TEST_F(SoundLayerTest, CloseStopsAndFreesEverythingAndLaterCallsFailQuietly) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("c.wav", 32000).c_str(), 0x130, 0, 0);
     FSOUND_STREAM* stream = openMemoryStream(writeWav("cs.wav", 32000), streamMode);
     FMUSIC_MODULE* module = FMUSIC_LoadSong(writeWav("cm.wav", 32000).c_str());
@@ -430,7 +430,7 @@ Peaks outputPeaks(const std::string& path, double from, double to) {
     return p;
 }
 
-class SoundOutput : public ::testing::Test {
+class SoundOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         output_ = tempDir() + "/output.raw";
@@ -466,7 +466,7 @@ protected:
 }  // namespace
 
 // The sample's square wave has amplitude 10000; mono plays on both sides.
-TEST_F(SoundOutput, PositionPansAndDistanceAttenuates) {
+TEST_F(SoundOutputTest, PositionPansAndDistanceAttenuates) {
     setListener(100.0f, 0.0f, 50.0f);
     playAt(110.0f, 0.0f, 50.0f);  // 10 units to the right: gain 5 / 10
     sleepMs(300);
@@ -476,7 +476,7 @@ TEST_F(SoundOutput, PositionPansAndDistanceAttenuates) {
     EXPECT_NEAR(p.right, 5000, 300);
 }
 
-TEST_F(SoundOutput, FarSoundsKeepTheGainOfMaxDistanceAndNearOnesFull) {
+TEST_F(SoundOutputTest, FarSoundsKeepTheGainOfMaxDistanceAndNearOnesFull) {
     setListener(0.0f, 0.0f, 0.0f);
     const int far = playAt(0.0f, 0.0f, 3000.0f);  // ahead, beyond 300: gain 5 / 300
     const int near = FSOUND_PlaySoundEx(FSOUND_FREE, sample_, nullptr, false);  // never placed: full
@@ -495,7 +495,7 @@ TEST_F(SoundOutput, FarSoundsKeepTheGainOfMaxDistanceAndNearOnesFull) {
     EXPECT_NEAR(nearPeaks.right, 10000, 300);
 }
 
-TEST_F(SoundOutput, UpdateFollowsTheMovingListener) {
+TEST_F(SoundOutputTest, UpdateFollowsTheMovingListener) {
     setListener(0.0f, 0.0f, 0.0f);
     playAt(10.0f, 0.0f, 0.0f);
     sleepMs(250);

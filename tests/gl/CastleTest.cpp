@@ -28,13 +28,13 @@
 #include "game/TGoldInstance.h"
 #include "game/TKI.h"
 #include "platform/gl.h"
-#include "platform/testhooks.h"
 #include "scene/TBone.h"
 #include "scene/TBoundingSphere.h"
 #include "scene/TGrid.h"
 #include "scene/TGridCell.h"
 #include "scene/THeightSource.h"
 #include "screens/TTopbar.h"
+#include "support/Picture.h"
 
 namespace {
 
@@ -591,12 +591,11 @@ TEST_F(CastleTest, PictureOfTheCastleWithABalloon) {
         camera.apply();
         frame(i < 2 ? 1.0f : 50.0f);  // the last one with the minimap
     }
-    std::vector<unsigned char> rgba(640 * 480 * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const Picture shot = readColourBuffer(640, 480);
+    const std::vector<unsigned char>& rgba = shot.pixels;  // bottom row first
     engine->camera = &game->followCamera;
     const std::string path = folder + "/castle_with_balloon.png";
-    EXPECT_TRUE(platform::writePng(path, 640, 480, rgba.data()));
+    EXPECT_TRUE(writePng(shot, path));
     std::printf("picture: %s\n", path.c_str());
 
     // The middle of the picture is not the clear colour and not all one

@@ -12,9 +12,9 @@
 #include "GameTestWindow.h"
 #include "engine/TCubeMap.h"
 #include "engine/TMaterial.h"
-#include "engine/TTgaImage.h"
 #include "engine/TProperties.h"
 #include "engine/TSound.h"
+#include "engine/TTgaImage.h"
 #include "game/TBurg.h"
 #include "game/TBurgMod.h"
 #include "game/TDrache.h"
@@ -23,12 +23,12 @@
 #include "game/TRoutingTable.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
-#include "platform/testhooks.h"
+#include "scene/TBoundingSphere.h"
+#include "scene/THeightSource.h"
 #include "scene/TParticleManager.h"
 #include "screens/TLoadingScreen.h"
 #include "screens/TTopbar.h"
-#include "scene/TBoundingSphere.h"
-#include "scene/THeightSource.h"
+#include "support/Picture.h"
 
 namespace {
 
@@ -196,11 +196,9 @@ TEST_F(GameFrameTest, SkyBoxShowsEachCubeFaceInItsDirection) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         engine->setMaterial(engine->stdMat);
         game->drawSkybox();
-        std::vector<unsigned char> rgba(640 * 480 * 4);
-        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        platform::writePng(::testing::TempDir() + "GameFrameTest_sky_" + std::to_string(i) + ".png", 640, 480,
-                           rgba.data());
-        const unsigned char* c = &rgba[(240 * 640 + 320) * 4];
+        const Picture shot = readColourBuffer(640, 480);
+        writePng(shot, ::testing::TempDir() + "GameFrameTest_sky_" + std::to_string(i) + ".png");
+        const unsigned char* c = &shot.pixels[(240 * 640 + 320) * 4];
         for (int k = 0; k < 3; ++k) EXPECT_NEAR(colours[faces[i]][k], c[k], 8) << "looking " << i << " channel " << k;
     }
     glEnable(GL_FOG);

@@ -282,7 +282,7 @@ TEST_F(TEngineTest, TogglesFlipGLState) {
 
 // The frame rate is measured every tenth frame as ten frames over the time
 // since the previous measurement; the first one counts from time stamp zero.
-TEST(TFpsCounter, TenFramesOverTheTimeSinceTheLastMeasurement) {
+TEST(TFpsCounterTest, TenFramesOverTheTimeSinceTheLastMeasurement) {
     TFpsCounter counter;
     for (int i = 0; i < 9; ++i) counter.update();
     EXPECT_EQ(9, counter.frames);

@@ -1,7 +1,6 @@
 #include "GameRunner.h"
 
 #include <fcntl.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -135,20 +134,3 @@ GameRun runGame(const GameOptions& options) {
     return run;
 }
 
-Picture readPng(const std::string& path) {
-    Picture pic;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return pic;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> data(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return pic;
-    }
-    pic.width = static_cast<int>(image.width);
-    pic.height = static_cast<int>(image.height);
-    pic.rgb.swap(data);
-    return pic;
-}
