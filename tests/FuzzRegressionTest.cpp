@@ -48,9 +48,15 @@ class FuzzRegressionTest : public ::testing::TestWithParam<size_t> {
 protected:
     static void SetUpTestSuite() {
         // The loaders' log lines are written for real, into a file of this run.
-        const fs::path dir = fs::temp_directory_path() / ("FuzzRegressionTest." + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        if (!logStream) openLog((dir / "Log.txt").string().c_str());
+        fs::create_directories(folder());
+        if (!logStream) openLog((folder() / "Log.txt").string().c_str());
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(folder(), ignored);
+    }
+    static fs::path folder() {
+        return fs::temp_directory_path() / ("FuzzRegressionTest." + std::to_string(::getpid()));
     }
 };
 
