@@ -139,25 +139,26 @@ void mainLoop() {
     }
 }
 
-// The intro, logo and startup screens one after the other. A closed window
-// ends the sequence, and the program (false).
+// Pushes one start screen, runs it and pops it; false when it ended the
+// program (a closed window).
+template <class Screen>
+bool runStartScreen(Screen* screen) {
+    if (!screen) return true;
+    push(screen, screen);
+    const int result = screen->run();
+    shell.stack.pop_back();
+    return result != TScreen::RESULT_QUIT;
+}
+
+// The intro, logo and startup screens one after the other, each made just
+// before it runs (making the logo screen starts its sound and its zoom and
+// fade clocks). A closed window ends the sequence, and the program (false).
 bool runIntroScreens() {
     TEngine* engine = shell.engine;
     TProperties* props = shell.properties;
-    struct Intro {
-        TScreen* screen;
-        TRenderable* drawable;
-    };
-    TIntroScreen* intro = TIntroScreen::getInstance(engine, shell.game, props);
-    TLogoScreen* logo = TLogoScreen::getInstance(engine, shell.game, props);
-    TStartupScreen* startup = TStartupScreen::getInstance(engine, props);
-    for (const Intro& s : {Intro{intro, intro}, Intro{logo, logo}, Intro{startup, startup}}) {
-        push(s.screen, s.drawable);
-        const int result = s.screen->run();
-        shell.stack.pop_back();
-        if (result == TScreen::RESULT_QUIT) return false;
-    }
-    return true;
+    return runStartScreen(TIntroScreen::getInstance(engine, shell.game, props)) &&
+           runStartScreen(TLogoScreen::getInstance(engine, shell.game, props)) &&
+           runStartScreen(TStartupScreen::getInstance(engine, props));
 }
 
 }  // namespace

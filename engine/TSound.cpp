@@ -54,6 +54,7 @@ TSound::TSound()
       musicOn(1),
       musicVolume(100) {
     logOut() << "Number of available hardware mixed 3d channels: " << FSOUND_GetNumHardwareChannels() << "\n";
+    logFlush();
     if (FSOUND_GetVersion() < 3.71f) {
         std::printf("Error : You are using the wrong DLL version!  You should be using FMOD %.02f\n", 3.71);
         logFlush();
@@ -68,6 +69,7 @@ TSound::TSound()
     FSOUND_SetDriver(0);
     FSOUND_Stream_SetBufferSize(1000);
     logOut() << "Number of active channels: " << FSOUND_GetChannelsPlaying() << "\n";
+    logFlush();
 }
 
 TSound::~TSound() {
@@ -117,6 +119,7 @@ int TSound::playSound(int slot, const float* position, const float* velocity, in
     const int channel = FSOUND_PlaySoundEx(FSOUND_FREE, samples[slot]->sample, nullptr, true);
     FSOUND_3D_SetAttributes(channel, position, velocity);
     logOut() << "channel (playSound): " << channel << "\n";
+    logFlush();
     FSOUND_SetPaused(channel, false);
     FSOUND_SetVolume(channel, volume);
     return channel;
@@ -144,6 +147,7 @@ int TSound::loadMusic(int kind, const char* file, bool loop) {
         loaded = openStream(record, file, loop);
     } else {
         logOut() << "Music '" << (file ? file : "") << "': unknown kind " << kind << ", not loaded\n";
+        logFlush();
     }
     if (!loaded) {
         delete[] record->data;
@@ -184,6 +188,7 @@ int TSound::playMusic(int slot) {
     const int channel = FSOUND_Stream_PlayEx(FSOUND_FREE, record->stream, nullptr, true);
     FSOUND_SetVolume(channel, 100);
     logOut() << "channel (playMusic): " << channel << "\n";
+    logFlush();
     record->channel = channel;
     return FSOUND_SetPaused(channel, false) ? 1 : 0;
 }

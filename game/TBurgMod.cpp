@@ -62,6 +62,7 @@ void TBurgMod::showGold() const {
 TBallon* TBurgMod::buyBallon() {
     if (!castle || !balloonKind) {
         logOut() << "Castle: no " << (castle ? "balloon kind" : "castle") << " to buy a balloon at\n";
+        logFlush();
         return nullptr;
     }
     TVector at;

@@ -209,6 +209,7 @@ void TGame::setUpDragon() {
         if (loaded != track) {
             logOut() << "Dragon animation '" << kDragonAnimations[track] << "' went to track " << loaded
                      << " instead of " << track << "\n";
+            logFlush();
         }
     }
 

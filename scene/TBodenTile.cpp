@@ -90,6 +90,7 @@ void TBodenTile::packVertices() {
     if (vertexBuffer->fillOffset + bytes > vertexBuffer->size) {
         logOut() << "Ground: tile at (" << x0 << ", " << y0 << ") does not fit a vertex buffer of "
                  << vertexBuffer->size << " bytes; its vertices stay in memory\n";
+        logFlush();
         return;
     }
     vertices->useBuffer = engine->useVBO;

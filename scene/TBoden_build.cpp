@@ -122,6 +122,7 @@ TBoden::TBoden(const TString& heightImageName, const TString& mapImageName, cons
     if (lodCount < 1 || lodCount > kMaxLevels) {
         logOut() << "Ground: " << lodCount << " levels of detail asked for; using "
                  << (lodCount < 1 ? 1 : kMaxLevels) << "\n";
+        logFlush();
         lodCount = lodCount < 1 ? 1 : kMaxLevels;
     }
     createTableSize = tableSize < 0 || !table ? 0 : (tableSize > kCreateTableCapacity ? kCreateTableCapacity : tableSize);
@@ -164,6 +165,7 @@ bool TBoden::loadHeights(const char* path, int requestedTilesX, int requestedTil
     if (cause) {
         logOut() << "Ground: height image '" << path << "' " << cause << detail
                  << "; the ground is flat at height 512 and has no tiles\n";
+        logFlush();
         delete heightImage;
         heightImage = nullptr;
         return false;
@@ -195,6 +197,7 @@ TTgaImage* TBoden::loadLevelMap(const char* path) const {
     }
     if (cause.empty()) return map;
     logOut() << "Ground: level map '" << path << "' " << cause << "; no objects are placed\n";
+    logFlush();
     delete map;
     return nullptr;
 }
@@ -268,6 +271,7 @@ void TBoden::uploadIndices() {
     if (elementBuffer->name == 0 || elementBuffer->fillOffset + bytes > elementBuffer->size) {
         logOut() << "Ground: the element buffer has no room for " << bytes
                  << " bytes of ground indices; they stay in memory\n";
+        logFlush();
         return;
     }
     indices->useBuffer = engine->useVBO;
@@ -339,6 +343,7 @@ void TBoden::logUnplaced() const {
         if (unplacedValue[v]) values += (values.empty() ? "" : ", ") + std::to_string(v);
     logOut() << "Ground: level map '" << mapPath << "': " << unplacedPixels
              << " pixels have a value without a kind (" << values << "); nothing placed there\n";
+    logFlush();
 }
 
 void TBoden::linkTiles() {

@@ -73,6 +73,10 @@ public:
     // nothing).
     TRenderable* createInstance(const TVector& position, float angle) override;
 
+    // Reads the model from fd and splits it when asked (no GL needed); null
+    // (logged) for a damaged file. The caller owns the result and closes fd.
+    static TPffData* readModel(int fd, const TString& fileName, bool split);
+
     // True when the model was read and has something to draw.
     bool isLoaded() const { return loaded; }
     // The material of group g, or null (no such group, or none).
@@ -89,9 +93,6 @@ protected:
     // Opens a model file read-only in binary mode; -1 (logged) when it
     // cannot be opened.
     static int openModel(const TString& fileName);
-    // Reads the model from fd and splits it when asked; null (logged) for a
-    // damaged file. The caller owns the result and closes fd.
-    static TPffData* readModel(int fd, const TString& fileName, bool split);
     // Marks the mesh missing: nothing is drawn from now on.
     void markMissing();
     // The array's address for a gl*Pointer call, with the array buffer bound

@@ -60,10 +60,8 @@ void TLoadingScreen::destroyInstance() {
 TLoadingScreen::TLoadingScreen(TEngine* e) : TRenderable(e) {
     material = startscreens::makePictureMaterial(engine, "loading", "loading_2.tga");
     logOut() << "Lade loding textur...\n";
-    if (!material) {
-        logOut() << "failed to load texutre\n";
-        logFlush();
-    }
+    if (!material) logOut() << "failed to load texutre\n";
+    logFlush();
     font = engine->getFont(-14, 400);
 }
 

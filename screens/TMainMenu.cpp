@@ -125,6 +125,7 @@ void TMainMenu::advanceGlow(uint32_t now) {
     glowCounter = (glowCounter + 1) % kGlowTableSize;
     glowFrame = glowTable[glowCounter];
     logOut() << "effekt " << glowFrame << "\n";
+    logFlush();
 }
 
 void TMainMenu::drawItem(int item, int frame) {

@@ -20,7 +20,10 @@
 TMaterial* TMenuFrame::createMaterial(TEngine* engine, const char* name) {
     if (!engine) return nullptr;
     TMaterial* material = startscreens::makePictureMaterial(engine, name, "menu_elemente.tga");
-    if (!material) logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+    if (!material) {
+        logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+        logFlush();
+    }
     return material;
 }
 

@@ -67,6 +67,7 @@ void TTopbar::destroyInstance() {
 
 TTopbar::TTopbar(TEngine* e) : TRenderable(e) {
     logOut() << "Lade topbar textur...\n";
+    logFlush();
     material = startscreens::makePictureMaterial(engine, "topbar", "menu_elemente.tga");
     if (!material) {
         logOut() << "failed to startup texture\n";

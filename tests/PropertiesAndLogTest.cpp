@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <cctype>
@@ -73,6 +74,11 @@ TEST(TPropertiesTest, AbsentKeysAndConversions) {
     EXPECT_EQ(p.getInt("RESX"), -12);  // a later line replaces the empty value
     EXPECT_FLOAT_EQ(p.getFloat("STARTZ"), 25.0f);
     EXPECT_EQ(p.getInt("N"), 0);
+    // Numbers beyond the int range give its ends instead of wrapping.
+    p.set("RESX", "4294968320");
+    EXPECT_EQ(p.getInt("RESX"), INT_MAX);
+    p.set("RESX", "-99999999999999999999999");
+    EXPECT_EQ(p.getInt("RESX"), INT_MIN);
     EXPECT_EQ(TProperties::trim("   "), "");
     EXPECT_EQ(TProperties::trim(" a b "), "a b");
 }

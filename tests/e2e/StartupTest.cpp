@@ -20,6 +20,14 @@ std::string smallWindowProps(std::map<std::string, std::string> more = {}) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// Mean brightness (0 to 765) of a part of a picture.
+long brightness(const Picture& p, int x0, int x1, int y0, int y1) {
+    long sum = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
+    return sum / ((x1 - x0) * (y1 - y0));
+}
+
 }  // namespace
 
 TEST(StartupTest, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
@@ -85,13 +93,7 @@ TEST(StartupTest, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     const Picture game = readPng(run.shot(escape - 5)), mainMenu = readPng(run.shot(menu));
     ASSERT_TRUE(game.valid() && mainMenu.valid());
     // The game's sky is light; the main menu stands on a dark night picture.
-    auto brightness = [](const Picture& p) {
-        long sum = 0;
-        for (int y = 60; y < 200; ++y)
-            for (int x = 100; x < 540; ++x) sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
-        return sum / (140 * 440);
-    };
-    EXPECT_GT(brightness(game), 2 * brightness(mainMenu));
+    EXPECT_GT(brightness(game, 100, 540, 60, 200), 2 * brightness(mainMenu, 100, 540, 60, 200));
     EXPECT_FALSE(readPng(run.shot(kGameFrame + 1400)).valid());  // it ended long before
 }
 
@@ -107,6 +109,47 @@ TEST(StartupTest, ClosingTheWindowDuringTheIntroEndsTheProgram) {
     EXPECT_TRUE(contains(run.log, "Property-Datei erfolgreich gelesen.\n"));
     EXPECT_FALSE(contains(run.log, "Lade menu_512"));  // the main menu never came
     EXPECT_TRUE(contains(run.errors, "") && !contains(run.errors, "Frame limit"));
+}
+
+// The start screens are made one at a time: the logo screen loads its
+// picture and starts its sound and its fade only when the intro has ended.
+TEST(StartupTest, LogoScreenIsMadeOnceTheIntroHasEnded) {
+    GameOptions options;
+    options.initProps = smallWindowProps({{"STARTUP", "ON"}});
+    options.enterGame = false;
+    options.frameLimit = 3000;  // the safety net only
+    // In the intro: the dragon fires (a sound), Escape starts the fade-out,
+    // and 'g' restarts the intro music near its end. The logo comes about 60
+    // frames after Escape and fades in from black.
+    const int fire = kMainMenuFrame + 40, escape = fire + 5, again = escape + 35;
+    const int logoStart = escape + 75, logoClear = escape + 135;
+    options.script = std::to_string(fire) + " key s\n" + std::to_string(escape) + " key ESCAPE\n" +
+                     std::to_string(again) + " key g\n" + std::to_string(logoClear + 5) + " close\n";
+    options.screenshots = {logoStart, logoClear};
+    const GameRun run = runGame(options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+
+    // The intro's textures and music, its fire sound and its music again,
+    // and only then the logo's picture and sound.
+    const std::string& log = run.log;
+    const size_t introMusic = log.find("channel (playMusic): ", log.find("Lade sky_new.tga textur... ok.\n"));
+    ASSERT_NE(introMusic, std::string::npos) << log;
+    const size_t fired = log.find("channel (playSound): ", introMusic);
+    ASSERT_NE(fired, std::string::npos) << log;
+    const size_t introMusicAgain = log.find("channel (playMusic): ", fired);
+    ASSERT_NE(introMusicAgain, std::string::npos) << log;
+    const size_t logoPicture = log.find("Lade Logo_neu.tga textur... ok.\n");
+    ASSERT_NE(logoPicture, std::string::npos) << log;
+    EXPECT_GT(logoPicture, introMusicAgain) << log.substr(introMusic);
+    EXPECT_NE(log.find("channel (playMusic): ", logoPicture), std::string::npos) << log.substr(logoPicture);
+
+    // The logo then fades in from black.
+    const Picture early = readPng(run.shot(logoStart)), clear = readPng(run.shot(logoClear));
+    ASSERT_TRUE(early.valid() && clear.valid());
+    const long full = brightness(clear, 60, 580, 60, 420);
+    EXPECT_GT(full, 20);
+    EXPECT_LT(brightness(early, 60, 580, 60, 420), full / 2);
 }
 
 TEST(StartupTest, MissingPropertyFileIsLoggedAndStartUpGoesOn) {

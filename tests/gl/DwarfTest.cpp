@@ -477,8 +477,9 @@ TEST_F(DwarfTest, HopBackToThePreviousWayPointIsACycle) {
     EXPECT_TRUE(w.dwarf->flags & TZwerg::DWARF_GO);
 }
 
-// Sent toward a key field that its way point has no routing item for, the
-// dwarf takes the way point's first routing item instead, with a log line.
+// Sent toward a key field that its way point has no routing item for, or
+// with no key field at all, the dwarf takes the way point's first routing
+// item instead, with a log line that names the cause.
 TEST_F(DwarfTest, SentOffWithoutARoutingItemTakesTheFirstOne) {
     setDetail(1);
     TZwerg* dwarf = firstDwarf();
@@ -492,8 +493,7 @@ TEST_F(DwarfTest, SentOffWithoutARoutingItemTakesTheFirstOne) {
     Road::route(start, elsewhere, gate);
     dwarf->currentWayPoint = start;
 
-    const std::string log = logged([&] { dwarf->goToWaypoint(goal); });
-    EXPECT_FALSE(log.empty());
+    EXPECT_EQ("Kein routing item für Ziel gefunden!\n", logged([&] { dwarf->goToWaypoint(goal); }));
     EXPECT_EQ(goal, dwarf->route);
     EXPECT_EQ(bridge, dwarf->targetWayPoint);
     EXPECT_TRUE(same(bridge->position, dwarf->getTarget()));
@@ -502,6 +502,17 @@ TEST_F(DwarfTest, SentOffWithoutARoutingItemTakesTheFirstOne) {
     Road::route(start, goal, gate);
     EXPECT_EQ("Gehe zu Wegpunkt Tor at (730.5, 830.25)\n", logged([&] { dwarf->goToWaypoint(goal); }));
     EXPECT_EQ(gate, dwarf->targetWayPoint);
+
+    // No key field (its home has none): the line is in the file at once,
+    // read here without flushing.
+    const size_t before = logText().size();
+    dwarf->goToWaypoint(nullptr);
+    EXPECT_EQ(bridge, dwarf->targetWayPoint);
+    std::ifstream in(folder + "/Log.txt", std::ios::binary);
+    std::stringstream unflushed;
+    unflushed << in.rdbuf();
+    EXPECT_EQ("Zwerg: no key field to walk to (its home has none); the first routing item of way point Hof is taken\n",
+              unflushed.str().substr(before));
 }
 
 // A dwarf's sound follows its most pressing state: dead, hurt, asleep,
