@@ -156,6 +156,9 @@ EOF
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 export GAME_TEST_SCRIPT="$out/input.script" GAME_TEST_FRAME_MS=20 GAME_TEST_FRAMES="$frames"
+# Under the sanitizers: the leak check at exit as the tests run it (see
+# tests/CMakeLists.txt).
+export ASAN_OPTIONS="${ASAN_OPTIONS:-intercept_tls_get_addr=0}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/tests/lsan.supp:print_suppressions=0}"
 
 echo "soak: $frames frames of '$build/$program' in $out"
