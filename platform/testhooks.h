@@ -1,8 +1,8 @@
 #pragma once
 // Hooks for automated runs, read once from the environment: scripted input
 // by frame number (GAME_TEST_SCRIPT), screenshots of given frames
-// (GAME_TEST_SCREENSHOTS, GAME_TEST_SCREENSHOT_DIR) and a frame limit
-// (GAME_TEST_FRAMES). A frame is one SwapBuffers of a window; frame N is the
+// (GAME_TEST_SCREENSHOTS, GAME_TEST_SCREENSHOT_DIR), a frame limit
+// (GAME_TEST_FRAMES) and the wall time of every swap (GAME_TEST_SWAP_TIMES). A frame is one SwapBuffers of a window; frame N is the
 // picture of the N-th swap. The fixed frame clock lives in the clock itself.
 //
 // Script format, one event a line ('#' starts a comment, blank lines skipped):
