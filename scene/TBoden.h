@@ -141,4 +141,5 @@ private:
     int unplacedPixels;  // map pixels whose value has no kind
     bool unplacedValue[kCreateTableCapacity];
     TIndexArray* ownedIndices;  // the index array when there is no engine to keep it
+    std::vector<TBodenTile*> drawOrder;  // the surfaces of one pass, nearest first
 };

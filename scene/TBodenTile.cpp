@@ -36,7 +36,8 @@ TBodenTile::TBodenTile(TBoden* owner, int firstX, int firstY, TRenderable** plac
       minZ(100000.0f),
       objects(placed),
       objectCount(placedCount),
-      viewDepth(0.0f) {
+      viewDepth(0.0f),
+      nearness(0.0f) {
     visible = 0;
     vertexBuffer = owner->vertexBuffer;
     indexBuffer = owner->elementBuffer;

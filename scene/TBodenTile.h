@@ -50,6 +50,7 @@ public:
     int objectCount;
     TList<TRenderable> children;
     float viewDepth;  // the camera's depth of centre, for the draw order
+    float nearness;   // squared distance of centre from the camera across the ground (x, y)
 
     // Builds the tile whose first sample is (x0, y0) from the ground's
     // heights, packs its vertices into the ground's vertex buffer, and takes

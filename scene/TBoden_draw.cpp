@@ -1,5 +1,7 @@
 // The ground each frame: which tiles are seen and at what detail, and the
 // draws of their surfaces and objects.
+#include <algorithm>
+
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TMaterial.h"
@@ -20,7 +22,9 @@ void TBoden::update(TCamera* camera, float lodScale, float maxDistance) {
     const float span = (tileHeight + 1) * 0.5f;
     for (int i = 0; i < tilesX * tilesY; ++i) {
         TBodenTile* tile = tiles[i];
-        const float r = (tile->centre - eye).length() / span;
+        const TVector offset = tile->centre - eye;
+        const float r = offset.length() / span;
+        tile->nearness = offset.x * offset.x + offset.y * offset.y;
         const bool seen =
             !culling || (camera->isSphereVisible(tile->centre * lodScale, tile->radius * lodScale) && r < maxDistance);
         tile->visible = seen ? 1 : 0;
@@ -79,8 +83,17 @@ void TBoden::drawDisplayLists() {
         if (n->value->level < kObjectLevels) n->value->drawObjects();
 }
 
+// The surfaces go nearest first, so that the nearer ground hides what lies
+// behind it before that is shaded; being opaque and depth-tested, they show
+// the same in any order but where two tiles meet at the same depth (a few
+// pixels of a frame, at grazing angles). The draw list itself keeps its
+// order for the objects.
 void TBoden::drawTiles() {
-    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) n->value->drawElements(0, false);
+    drawOrder.clear();
+    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) drawOrder.push_back(n->value);
+    std::stable_sort(drawOrder.begin(), drawOrder.end(),
+                     [](const TBodenTile* a, const TBodenTile* b) { return a->nearness < b->nearness; });
+    for (TBodenTile* tile : drawOrder) tile->drawElements(0, false);
 }
 
 // A material whose programs change is applied afresh at its next use.
