@@ -34,6 +34,11 @@ public:
     static const int kCreateTableCapacity = 256;
     // Height of a sample outside the height image (the sea floor).
     static constexpr float kOutsideHeight = 512.0f;
+    // The clipping programs drop every fragment that lies below this height
+    // (the water; z grows downward). A tile whose vertices all lie more
+    // than kClipMargin below it leaves nothing in the clipped pass.
+    static constexpr float kClipHeight = 500.0f;
+    static constexpr float kClipMargin = 1.0f;
 
     int samplesX;  // vertices per tile along x: tile width + 1
     int samplesY;  // vertices per tile along y: tile height + 1
@@ -98,7 +103,8 @@ public:
     void render() override { draw(); }
     void draw();
     // The ground through the clipping programs (clip set: the mirrored pass
-    // of the water reflection) or the floor programs.
+    // of the water reflection; tiles wholly below the water are left out,
+    // they would show nothing) or the floor programs.
     void drawVertexArrays(bool clip);
     // The objects of every visible tile of level below 4.
     void drawDisplayLists();
@@ -128,7 +134,7 @@ private:
     void loadPrograms();
     void makeMaterial(const TString& shadowMapName);
     void useFloorPrograms(int vertexProgram, int fragmentProgram);
-    void drawTiles();
+    void drawTiles(bool clip);
     void insertByDepth(TBodenTile* tile, const TCamera* camera, float lodScale);
     void advanceLoading() const;
     void logUnplaced() const;

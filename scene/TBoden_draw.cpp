@@ -69,13 +69,13 @@ void TBoden::relaxSeams() {
 
 void TBoden::draw() {
     useFloorPrograms(floorVertexProgram, floorFragmentProgram);
-    drawTiles();
+    drawTiles(false);
 }
 
 void TBoden::drawVertexArrays(bool clip) {
     if (clip) useFloorPrograms(clipVertexProgram, clipFragmentProgram);
     else useFloorPrograms(floorVertexProgram, floorFragmentProgram);
-    drawTiles();
+    drawTiles(clip);
 }
 
 void TBoden::drawDisplayLists() {
@@ -88,9 +88,14 @@ void TBoden::drawDisplayLists() {
 // the same in any order but where two tiles meet at the same depth (a few
 // pixels of a frame, at grazing angles). The draw list itself keeps its
 // order for the objects.
-void TBoden::drawTiles() {
+void TBoden::drawTiles(bool clip) {
     drawOrder.clear();
-    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) drawOrder.push_back(n->value);
+    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) {
+        // The clipping programs drop everything below the water: a tile
+        // wholly under it leaves nothing in the clipped pass.
+        if (clip && n->value->minZ > kClipHeight + kClipMargin) continue;
+        drawOrder.push_back(n->value);
+    }
     std::stable_sort(drawOrder.begin(), drawOrder.end(),
                      [](const TBodenTile* a, const TBodenTile* b) { return a->nearness < b->nearness; });
     for (TBodenTile* tile : drawOrder) tile->drawElements(0, false);
