@@ -15,6 +15,7 @@
 #include "engine/TRenderable.h"
 #include "engine/TString.h"
 #include "engine/TVector.h"
+#include "scene/TBodenBlocks.h"
 #include "scene/THeightSource.h"
 
 class TBodenTile;
@@ -62,6 +63,14 @@ public:
     TInstanceFactory* createTable[kCreateTableCapacity];
     int createTableSize;
     TList<TBodenTile> drawList;  // the tiles visible this frame, not owned
+    // The interior of every level again, block by block, and its copy for
+    // GL (packed after the shared indices); null without tiles.
+    TBodenBlocks blockTable;
+    TIndexArray* blockIndices;
+    // While a pass of the draw list runs with frustum culling on: what it
+    // can show, so that tiles leave out the blocks it cannot. Null otherwise
+    // (a tile then draws its whole interior).
+    const TBodenBlocks::View* passView;
 
     int tileWidth;   // samples per tile along x (image width / tilesX)
     int tileHeight;  // samples per tile along y (image height / tilesY)
@@ -131,6 +140,7 @@ private:
     int placeObjects(TTgaImage* levelMap, int x0, int y0, TRenderable**& objects);
     void linkTiles();
     void uploadIndices();
+    void uploadIndexArray(TIndexArray* array, const char* what);
     void loadPrograms();
     void makeMaterial(const TString& shadowMapName);
     void useFloorPrograms(int vertexProgram, int fragmentProgram);
@@ -147,5 +157,6 @@ private:
     int unplacedPixels;  // map pixels whose value has no kind
     bool unplacedValue[kCreateTableCapacity];
     TIndexArray* ownedIndices;  // the index array when there is no engine to keep it
+    TIndexArray* ownedBlockIndices;
     std::vector<TBodenTile*> drawOrder;  // the surfaces of one pass, nearest first
 };

@@ -2,6 +2,7 @@
 // its display list or filed as children) and the node container.
 #include "scene/TBodenTile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -36,12 +37,14 @@ TBodenTile::TBodenTile(TBoden* owner, int firstX, int firstY, TRenderable** plac
       minZ(100000.0f),
       objects(placed),
       objectCount(placedCount),
+      cellColumns(0),
       viewDepth(0.0f),
       nearness(0.0f) {
     visible = 0;
     vertexBuffer = owner->vertexBuffer;
     indexBuffer = owner->elementBuffer;
     buildVertices();
+    buildCellBounds();
     packVertices();
     takeObjects();
 }
@@ -80,6 +83,30 @@ void TBodenTile::buildVertices() {
     for (int i = 0; i < count; ++i) {
         const float d = (TVector(v[3 * i], v[3 * i + 1], v[3 * i + 2]) - centre).length();
         if (d > radius) radius = d;
+    }
+}
+
+// The height bounds of each cell, its border samples included.
+void TBodenTile::buildCellBounds() {
+    const int cell = TBodenBlocks::kCellSamples;
+    cellColumns = (cols - 1 + cell - 1) / cell;
+    const int cellRows = (rows - 1 + cell - 1) / cell;
+    if (cellColumns < 1 || cellRows < 1) return;
+    cellLow.assign(static_cast<size_t>(cellColumns) * cellRows, 100000.0f);
+    cellHigh.assign(cellLow.size(), -100000.0f);
+    const float* v = vertices->data;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            const float z = v[3 * (r * cols + c) + 2];
+            // A sample on a cell border belongs to the cells on both sides.
+            for (int j = std::max(0, (r - 1) / cell); j <= std::min(cellRows - 1, r / cell); ++j) {
+                for (int i = std::max(0, (c - 1) / cell); i <= std::min(cellColumns - 1, c / cell); ++i) {
+                    const size_t k = static_cast<size_t>(j) * cellColumns + i;
+                    cellLow[k] = std::min(cellLow[k], z);
+                    cellHigh[k] = std::max(cellHigh[k], z);
+                }
+            }
+        }
     }
 }
 

@@ -98,7 +98,17 @@ void TBoden::drawTiles(bool clip) {
     }
     std::stable_sort(drawOrder.begin(), drawOrder.end(),
                      [](const TBodenTile* a, const TBodenTile* b) { return a->nearness < b->nearness; });
+    // With frustum culling on, the tiles also leave out the blocks this
+    // pass cannot show.
+    TBodenBlocks::View view;
+    if (!engine || engine->frustumCulling) {
+        view = TBodenBlocks::viewOfCurrentMatrices();
+        view.clipBelow = clip;
+        view.clipHeight = kClipHeight;
+        passView = &view;
+    }
     for (TBodenTile* tile : drawOrder) tile->drawElements(0, false);
+    passView = nullptr;
 }
 
 // A material whose programs change is applied afresh at its next use.
