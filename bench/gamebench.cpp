@@ -41,6 +41,10 @@ const std::vector<int> kShots = {540, 600, 660, 700, 760, 800, 830, 870, 900};
 const int kMenuSearchFirst = 150;
 const int kMenuSearchLast = 359;
 const int kReferenceFrames = 300;
+// Frames timed per view of coastviews (views from the sea, the island
+// mirrored in the water).
+const int kCoastFrames = 10;
+const int kCoastViews = 5;
 const int kRunTimeoutSeconds = 900;
 const char* const kDataFolders[] = {"tex", "mods", "programs", "terrain", "Levels", "itemdata", "sound"};
 
@@ -152,9 +156,10 @@ std::string initProps(const std::string& build, int width, int height) {
 }
 
 // Starts `program` (with `arguments`) in `dir` under the environment
-// `env`, waits for it and reads its swap times.
+// `env`, waits for it and reads its swap times (a run without any fails
+// when `swaps` is set).
 Run runProgram(const std::string& program, const std::vector<std::string>& arguments, const std::string& dir,
-               const std::map<std::string, std::string>& env) {
+               const std::map<std::string, std::string>& env, bool swaps = true) {
     Run run;
     run.dir = dir;
     const std::string timesPath = dir + "/swaptimes.txt";
@@ -195,7 +200,7 @@ Run runProgram(const std::string& program, const std::vector<std::string>& argum
     long frame = 0;
     long long wall = 0, cpu = 0, thread = 0;
     while (times >> frame >> wall >> cpu >> thread) run.swaps[frame] = {wall / 1000.0, cpu / 1000.0, thread / 1000.0};
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !run.swaps.empty();
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && (!swaps || !run.swaps.empty());
     if (!run.ok) run.errors = "exit status " + std::to_string(status) + ": " + readFile(errPath).substr(0, 400);
     return run;
 }
@@ -315,12 +320,47 @@ struct Measurement {
     int failures = 0;
 };
 
+// Milliseconds per frame of each coast view, every run together.
+struct CoastTimes {
+    std::map<int, std::vector<double>> wall, cpu;
+};
+
 struct Build {
     std::string label;
     std::string path;
     int menuFrame = -1;
     std::map<std::string, Measurement> results;  // key: program + " " + resolution
+    std::map<std::string, CoastTimes> coast;     // key: resolution
 };
+
+// The coast views of one build at one size, when the build has them.
+void runCoastViews(Build& b, const std::string& dir, int width, int height) {
+    const std::string program = b.path + "/bench/coastviews";
+    if (!isFile(program)) return;
+    prepareGameFolder(b.path, dir, width, height);
+    const Run run = runProgram(program, {std::to_string(width), std::to_string(height), std::to_string(kCoastFrames)},
+                               dir, {}, false);
+    if (!run.ok) {
+        std::fprintf(stderr, "gamebench: %s coastviews failed: %s\n", b.label.c_str(), run.errors.c_str());
+        return;
+    }
+    std::istringstream out(readFile(dir + "/stdout.txt"));
+    std::string word;
+    int view = 0;
+    double wall = 0.0, cpu = 0.0;
+    CoastTimes& times = b.coast[std::to_string(width) + "x" + std::to_string(height)];
+    double sumWall = 0.0, sumCpu = 0.0;
+    while (out >> word >> view >> wall >> cpu) {
+        times.wall[view].push_back(wall);
+        times.cpu[view].push_back(cpu);
+        sumWall += wall;
+        sumCpu += cpu;
+    }
+    std::printf("  %-9s %-20s mean %6.2f ms over the views, CPU %6.2f ms\n", b.label.c_str(),
+                ("coastviews " + std::to_string(width) + "x" + std::to_string(height)).c_str(), sumWall / kCoastViews,
+                sumCpu / kCoastViews);
+    std::fflush(stdout);
+}
 
 void printRunLine(const std::string& label, const std::string& what, const FrameTimes& t) {
     const Stats s = statsOf(t.wall), cpu = statsOf(t.cpu), thread = statsOf(t.thread);
@@ -355,30 +395,48 @@ void printLine(const char* what, const FrameTimes& t, double reference) {
     std::printf("  CPU %6.2f ms, main thread %6.2f ms  (%d frames)\n", cpu.mean, thread.mean, s.frames);
 }
 
+// Compares one picture of both builds; prints a line, writes a map of the
+// differences when they go beyond the tolerance. False then.
+bool comparePicture(const Options& o, const std::string& name, const std::string& pa, const std::string& pb,
+                    const std::string& mapName) {
+    BenchPicture map;
+    const PictureDifference d = comparePictures(readBenchPicture(pa), readBenchPicture(pb), o.tolerance, &map);
+    if (!d.comparable) {
+        std::printf("  %-28s cannot be compared\n", name.c_str());
+        return false;
+    }
+    std::printf("  %-28s %8ld differ (%6.3f %%), %6ld beyond, largest %3d, mean %.4f%s\n", name.c_str(), d.differing,
+                100.0 * d.differing / d.pixels, d.overTolerance, d.largest, d.mean, d.matches() ? "" : "  MISMATCH");
+    if (!d.matches()) writeBenchPicture(o.out + "/diff-" + mapName, map);
+    return d.matches();
+}
+
 void comparePictureSets(const Options& o, const Build& a, const Build& b) {
     std::printf("\nScreenshots, %s against %s (tolerance %d of 255 a channel):\n", a.label.c_str(), b.label.c_str(),
                 o.tolerance);
     int mismatches = 0;
     for (const auto& r : o.resolutions) {
+        const std::string res = resolutionName(r);
         for (int f : kShots) {
-            const std::string name = resolutionName(r) + "/" + screenshotName(f);
-            const std::string pa = o.out + "/" + a.label + "/game-" + resolutionName(r) + "-1/" + screenshotName(f);
-            const std::string pb = o.out + "/" + b.label + "/game-" + resolutionName(r) + "-1/" + screenshotName(f);
-            BenchPicture map;
-            const PictureDifference d =
-                comparePictures(readBenchPicture(pa), readBenchPicture(pb), o.tolerance, &map);
-            if (!d.comparable) {
-                std::printf("  %-28s cannot be compared\n", name.c_str());
+            const std::string shot = screenshotName(f);
+            if (!comparePicture(o, res + "/" + shot, o.out + "/" + a.label + "/game-" + res + "-1/" + shot,
+                                o.out + "/" + b.label + "/game-" + res + "-1/" + shot, res + "-" + shot))
                 ++mismatches;
-                continue;
-            }
-            std::printf("  %-28s %8ld differ (%6.3f %%), %6ld beyond, largest %3d, mean %.4f%s\n", name.c_str(),
-                        d.differing, 100.0 * d.differing / d.pixels, d.overTolerance, d.largest, d.mean,
-                        d.matches() ? "" : "  MISMATCH");
-            if (!d.matches()) {
+        }
+    }
+    std::printf("  %s\n", mismatches ? "some pictures differ beyond the tolerance (maps in diff-*.png)"
+                                     : "all pictures match within the tolerance");
+    if (a.coast.empty() || b.coast.empty()) return;
+    std::printf("\nCoast views (the island mirrored in the water), %s against %s:\n", a.label.c_str(),
+                b.label.c_str());
+    mismatches = 0;
+    for (const auto& r : o.resolutions) {
+        const std::string res = resolutionName(r);
+        for (int v = 1; v <= kCoastViews; ++v) {
+            const std::string shot = "coast_" + std::to_string(v) + ".png";
+            if (!comparePicture(o, res + "/" + shot, o.out + "/" + a.label + "/coast-" + res + "-1/" + shot,
+                                o.out + "/" + b.label + "/coast-" + res + "-1/" + shot, res + "-" + shot))
                 ++mismatches;
-                writeBenchPicture(o.out + "/diff-" + resolutionName(r) + "-" + screenshotName(f), map);
-            }
         }
     }
     std::printf("  %s\n", mismatches ? "some pictures differ beyond the tolerance (maps in diff-*.png)"
@@ -401,6 +459,23 @@ void report(const Options& o, const std::vector<Build>& builds, const std::map<s
                 if (it == b.results.end()) continue;
                 printLine((b.label + " " + program).c_str(), it->second.frames, reference);
             }
+        }
+    }
+    std::printf("\nCoast views (ms per frame, each view timed %d frames a run):\n", kCoastFrames);
+    for (const auto& r : o.resolutions) {
+        const std::string res = resolutionName(r);
+        for (const Build& b : builds) {
+            auto it = b.coast.find(res);
+            if (it == b.coast.end()) continue;
+            std::printf("  %-9s %-9s", b.label.c_str(), res.c_str());
+            std::vector<double> all, allCpu;
+            for (const auto& v : it->second.wall) {
+                const Stats s = statsOf(v.second);
+                std::printf("  view %d %6.2f", v.first, s.mean);
+                all.insert(all.end(), v.second.begin(), v.second.end());
+            }
+            for (const auto& v : it->second.cpu) allCpu.insert(allCpu.end(), v.second.begin(), v.second.end());
+            std::printf("  | mean %6.2f ms, CPU %6.2f ms\n", statsOf(all).mean, statsOf(allCpu).mean);
         }
     }
     std::printf("\nStart-up to the main menu and level load (every game run):\n");
@@ -470,8 +545,8 @@ int main(int argc, char** argv) {
     const std::string script = absolute(BENCH_SCRIPT);
     const std::string refframe = here + "/refframe";
     std::vector<Build> builds;
-    builds.push_back({"build", absolute(o.build), -1, {}});
-    if (!o.baseline.empty()) builds.push_back({"baseline", absolute(o.baseline), -1, {}});
+    builds.push_back({"build", absolute(o.build), -1, {}, {}});
+    if (!o.baseline.empty()) builds.push_back({"baseline", absolute(o.baseline), -1, {}, {}});
     for (const Build& b : builds) {
         if (!isFile(b.path + "/game") || !isFile(b.path + "/init.props")) {
             std::fprintf(stderr, "gamebench: '%s' holds no built game with its data\n", b.path.c_str());
@@ -519,6 +594,10 @@ int main(int argc, char** argv) {
                     const Run run = runGame(b.path, program, dir, r.first, r.second, script, kLastFrame + 1, kShots);
                     addGameRun(b, program + " " + res, run);
                 }
+            }
+            for (size_t j = 0; j < builds.size(); ++j) {
+                Build& b = builds[k % 2 ? j : builds.size() - 1 - j];
+                runCoastViews(b, o.out + "/" + b.label + "/coast-" + res + "-" + std::to_string(k), r.first, r.second);
             }
         }
     }
