@@ -55,6 +55,8 @@ public:
     static constexpr int kItemSlots = 32;
     static constexpr int kCursorCentre = 200;
     static constexpr int kMaxMessagesPerFrame = 100;
+    // Levels of detail the ground is drawn coarser in the water's reflection.
+    static constexpr int kReflectionDetailBias = 2;
     // Result codes of run.
     enum { RESULT_MAIN_MENU = 1, RESULT_QUIT = 4, RESULT_EQUIPMENT = 5, RESULT_CASTLE = 8 };
 

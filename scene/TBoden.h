@@ -113,8 +113,9 @@ public:
     void draw();
     // The ground through the clipping programs (clip set: the mirrored pass
     // of the water reflection; tiles wholly below the water are left out,
-    // they would show nothing) or the floor programs.
-    void drawVertexArrays(bool clip);
+    // they would show nothing) or the floor programs, `bias` levels of
+    // detail coarser than the tiles' own.
+    void drawVertexArrays(bool clip, int bias = 0);
     // The objects of every visible tile of level below 4.
     void drawDisplayLists();
 
@@ -144,7 +145,7 @@ private:
     void loadPrograms();
     void makeMaterial(const TString& shadowMapName);
     void useFloorPrograms(int vertexProgram, int fragmentProgram);
-    void drawTiles(bool clip);
+    void drawTiles(bool clip, int bias);
     void insertByDepth(TBodenTile* tile, const TCamera* camera, float lodScale);
     void advanceLoading() const;
     void logUnplaced() const;

@@ -69,13 +69,13 @@ void TBoden::relaxSeams() {
 
 void TBoden::draw() {
     useFloorPrograms(floorVertexProgram, floorFragmentProgram);
-    drawTiles(false);
+    drawTiles(false, 0);
 }
 
-void TBoden::drawVertexArrays(bool clip) {
+void TBoden::drawVertexArrays(bool clip, int bias) {
     if (clip) useFloorPrograms(clipVertexProgram, clipFragmentProgram);
     else useFloorPrograms(floorVertexProgram, floorFragmentProgram);
-    drawTiles(clip);
+    drawTiles(clip, bias);
 }
 
 void TBoden::drawDisplayLists() {
@@ -88,7 +88,7 @@ void TBoden::drawDisplayLists() {
 // the same in any order but where two tiles meet at the same depth (a few
 // pixels of a frame, at grazing angles). The draw list itself keeps its
 // order for the objects.
-void TBoden::drawTiles(bool clip) {
+void TBoden::drawTiles(bool clip, int bias) {
     drawOrder.clear();
     for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) {
         // The clipping programs drop everything below the water: a tile
@@ -107,7 +107,7 @@ void TBoden::drawTiles(bool clip) {
         view.clipHeight = kClipHeight;
         passView = &view;
     }
-    for (TBodenTile* tile : drawOrder) tile->drawElements(0, false);
+    for (TBodenTile* tile : drawOrder) tile->drawElements(bias, false);
     passView = nullptr;
 }
 
