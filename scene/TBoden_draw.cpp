@@ -5,12 +5,14 @@
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TMaterial.h"
+#include "platform/gl.h"
 #include "scene/TBoden.h"
 #include "scene/TBodenTile.h"
 
 namespace {
 
 const int kObjectLevels = 4;  // only tiles nearer than this draw their objects
+const int kEarlyFlushTiles = 3;  // the main pass flushes after this many tiles
 
 }  // namespace
 
@@ -107,7 +109,14 @@ void TBoden::drawTiles(bool clip, int bias) {
         view.clipHeight = kClipHeight;
         passView = &view;
     }
-    for (TBodenTile* tile : drawOrder) tile->drawElements(bias, false);
+    // The GL driver may hold back drawing until it is flushed: the nearest
+    // tiles, which hold most of the pass's triangles, are handed on first,
+    // to be filled in while the rest is sent.
+    int drawn = 0;
+    for (TBodenTile* tile : drawOrder) {
+        tile->drawElements(bias, false);
+        if (!clip && ++drawn == kEarlyFlushTiles) glFlush();
+    }
     passView = nullptr;
 }
 
