@@ -1,5 +1,7 @@
 // The entry function: start-up in a fixed order, the main loop over the
-// screen stack, and shutdown.
+// screen stack, and shutdown. This file is the program's top: it makes the
+// game and its screens, so it is built above them (the `program` library),
+// not into the engine.
 
 #include "engine/Shell.h"
 
@@ -49,7 +51,7 @@ void push(TScreen* screen, TRenderable* drawable) {
     if (shell.engine) shell.engine->screen = drawable;
 }
 
-// Steps 1 to 5: log, properties and the display mode.
+// The log, the properties, the screen size and the full-screen flag.
 void readSettings() {
     openLog("Log.txt");
     shell.properties = new TProperties();
@@ -75,7 +77,7 @@ void switchDisplayMode() {
         errorBox("Window Creation Error.");
 }
 
-// Steps 6 and 7: the window class "test" and the pop-up window.
+// The window class "test" and the pop-up window, shown.
 HWND createWindow(HINSTANCE instance) {
     WNDCLASSA wc;
     std::memset(&wc, 0, sizeof wc);
@@ -93,11 +95,11 @@ HWND createWindow(HINSTANCE instance) {
         errorBox("Window Creation Error.");
         std::exit(1);
     }
-    ShowWindow(window, 5);
+    ShowWindow(window, SW_SHOW);
     return window;
 }
 
-// Steps 8 and 9: the sound wrapper and the menu and game music.
+// The sound wrapper with its switches, and the menu and game music.
 void startSound() {
     TSound* sound = TSound::getInstance();
     sound->readProperties(shell.properties);
@@ -112,50 +114,51 @@ void applyCursorSetting() {
 }
 
 void mainLoop() {
-    while (shell.resultCode != 4) {
+    while (shell.resultCode != TScreen::RESULT_QUIT) {
         if (shell.stack.empty()) break;
         TScreen* top = shell.stack.back();
         shell.resultCode = top->run();
         shell.stack.pop_back();
         switch (shell.resultCode) {
-            case 0:
+            case TScreen::RESULT_GAME:
                 push(shell.game, shell.game);
                 TSound::getInstance()->playMusic(shell.musicSlot);
                 break;
-            case 1:
+            case TScreen::RESULT_MAIN_MENU:
                 push(shell.mainMenu, shell.mainMenu);
                 break;
-            case 5:
+            case TScreen::RESULT_EQUIPMENT:
                 push(shell.equipmentMenu, static_cast<TMenu*>(shell.equipmentMenu));
                 break;
-            case 8:
+            case TScreen::RESULT_CASTLE:
                 push(shell.castleMenu, static_cast<TMenu*>(shell.castleMenu));
                 break;
-            default:  // 4 ends the loop; 2, 3, 6 and 7 do nothing
+            default:  // RESULT_QUIT ends the loop; any other code does nothing
                 break;
         }
     }
 }
 
-// Step 16: the intro, logo and startup screens one after the other. A closed
-// window ends the sequence, and the program (false).
+// Pushes one start screen, runs it and pops it; false when it ended the
+// program (a closed window).
+template <class Screen>
+bool runStartScreen(Screen* screen) {
+    if (!screen) return true;
+    push(screen, screen);
+    const int result = screen->run();
+    shell.stack.pop_back();
+    return result != TScreen::RESULT_QUIT;
+}
+
+// The intro, logo and startup screens one after the other, each made just
+// before it runs (making the logo screen starts its sound and its zoom and
+// fade clocks). A closed window ends the sequence, and the program (false).
 bool runIntroScreens() {
     TEngine* engine = shell.engine;
     TProperties* props = shell.properties;
-    struct Intro {
-        TScreen* screen;
-        TRenderable* drawable;
-    };
-    TIntroScreen* intro = TIntroScreen::getInstance(engine, shell.game, props);
-    TLogoScreen* logo = TLogoScreen::getInstance(engine, shell.game, props);
-    TStartupScreen* startup = TStartupScreen::getInstance(engine, props);
-    for (const Intro& s : {Intro{intro, intro}, Intro{logo, logo}, Intro{startup, startup}}) {
-        push(s.screen, s.drawable);
-        const int result = s.screen->run();
-        shell.stack.pop_back();
-        if (result == 4) return false;
-    }
-    return true;
+    return runStartScreen(TIntroScreen::getInstance(engine, shell.game, props)) &&
+           runStartScreen(TLogoScreen::getInstance(engine, shell.game, props)) &&
+           runStartScreen(TStartupScreen::getInstance(engine, props));
 }
 
 }  // namespace

@@ -10,11 +10,17 @@ class TCubeMap : public TTexture {
 public:
     // Faces in the order +X, -X, +Y, -Y, +Z, -Z; each file name is reduced
     // to "tex\" + its part after the last backslash. A face whose file
-    // cannot be read is not uploaded (its reader logs it), which leaves the
-    // cube map incomplete. The texture registers in the engine's list.
+    // cannot be read (its reader logs it), or that is not a square of the
+    // first square face's size and depth (logged here), is drawn white, so
+    // the cube map stays complete. The texture registers in the engine's
+    // list.
     TCubeMap(const TString& name, const TString& positiveX, const TString& negativeX, const TString& positiveY,
              const TString& negativeY, const TString& positiveZ, const TString& negativeZ, TEngine* engine);
     ~TCubeMap() override = default;
 
     static const GLenum kFaces[6];
+
+    // A new GL cube-map name, bound, every face clamped to the edge and
+    // filtered linearly (the sky box and the normalisation cube map).
+    static GLuint createClampedCubeMap();
 };

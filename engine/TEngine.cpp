@@ -194,15 +194,9 @@ void TEngine::makeCurrent() {
     wglMakeCurrent(deviceContext, glContext);
 }
 
+// The context's switch, then every array of the engine's lists follows it.
 bool TEngine::toggleVBO() {
-    useVBO = !useVBO;
-    if (!useVBO) {
-        makeCurrent();
-        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
-        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-        elementBuffer = nullptr;
-        arrayBuffer = nullptr;
-    }
+    TRenderContext::toggleVBO();
     for (TListNode<TVertexArray>* n = vertexArrays.head; n; n = n->next) n->value->useBuffer = useVBO;
     for (TListNode<TIndexArray>* n = indexArrays.head; n; n = n->next) n->value->useBuffer = useVBO;
     return useVBO;

@@ -73,7 +73,7 @@ public:
     TFpsCounter fpsCounter;
     TList<TVertexArray> vertexArrays;
     TList<TIndexArray> indexArrays;
-    TList<TVertexArray> spareList;  // never filled
+    TList<TVertexArray> spareList;  // one of the engine's listed fields, kept; never filled
     TList<TTexture> textures;
     TList<TFont> fonts;  // newest first; the head prints the frame rate
     TList<TBufferObject> bufferObjects;

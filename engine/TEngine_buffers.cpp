@@ -27,7 +27,10 @@ TBufferObject* TEngine::createBufferObject(unsigned int target, int size, unsign
     glGenBuffersARB(1, &name);
     glBindBufferARB(target, name);
     glBufferDataARB(target, size, nullptr, usage);
-    if (name == 0) logOut() << "Engine: no GL buffer object of " << size << " bytes could be made\n";
+    if (name == 0) {
+        logOut() << "Engine: no GL buffer object of " << size << " bytes could be made\n";
+        logFlush();
+    }
 
     const TRenderContext* context = activeTarget ? activeTarget : this;
     const TBufferObject* remembered = nullptr;

@@ -110,6 +110,7 @@ int loadProgram(ProgramTable table, const TString& fileName, const char* suffix,
     const std::string name(fileName.buffer ? fileName.buffer : "", static_cast<size_t>(fileName.size()));
     if (name.empty()) {
         logOut() << "Engine: a " << table.kind << " program without a file name is not loaded\n";
+        logFlush();
         return -1;
     }
     const int found = findSlot(table, fileName);
@@ -119,17 +120,20 @@ int loadProgram(ProgramTable table, const TString& fileName, const char* suffix,
     if (*table.count >= kSlots) {
         logOut() << "Engine: " << table.kind << " program '" << path << "' not loaded, all " << kSlots
                  << " slots are taken\n";
+        logFlush();
         return -1;
     }
     if (!interfacePresent) {
         logOut() << "Engine: " << table.kind << " program '" << path
                  << "' not loaded, the GL driver has no program interface for it\n";
+        logFlush();
         return -1;
     }
     TString text;
     text.loadFromFile(path.c_str());
     if (text.length == -2) {
         logOut() << "Engine: " << table.kind << " program file '" << path << "' cannot be read\n";
+        logFlush();
         return -1;
     }
 

@@ -14,14 +14,13 @@ namespace {
 // Uploads the image with mipmaps, or a 1 x 1 white stand-in when the image
 // has no pixels (its reader has said why), so that the texture is complete.
 void uploadMipmaps(TImage* image) {
-    TPackedRows packed;
-    if (image && image->hasPixels()) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(image->getInternalFormat()), image->width,
-                          image->height, image->pixelFormat, GL_UNSIGNED_BYTE, image->pixels);
+    if (!image || !image->hasPixels()) {
+        uploadStandIn(GL_TEXTURE_2D, GL_RGBA8, 1);
         return;
     }
-    const GLubyte white[4] = {255, 255, 255, 255};
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    TPackedRows packed;
+    gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(image->getInternalFormat()), image->width, image->height,
+                      image->pixelFormat, GL_UNSIGNED_BYTE, image->pixels);
 }
 
 // The filter pair that the two switches select.

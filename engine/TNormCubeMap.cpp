@@ -39,13 +39,7 @@ void TNormCubeMap::computeFace(int face, uint8_t* texels) {
 TNormCubeMap::TNormCubeMap(const TString& name, TEngine* engine)
     : TTexture(TTextureLayer(name, 1.0f, 1.0f, 1, 0), static_cast<uint32_t>(-1), engine) {
     target = GL_TEXTURE_CUBE_MAP_ARB;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, id);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    id = TCubeMap::createClampedCubeMap();
 
     uint8_t* texels = new uint8_t[kSize * kSize * 3];
     TPackedRows packed;

@@ -1,5 +1,7 @@
 #include "engine/TProperties.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 
@@ -36,8 +38,11 @@ bool TProperties::isValue(const std::string& key, const std::string& text) {
     return !v.empty() && v == text;
 }
 
+// The conversion of a 32-bit long: a number beyond the int range gives the
+// nearest end of it instead of wrapping around.
 int TProperties::getInt(const std::string& key) {
-    return static_cast<int>(std::strtol(map_[key].c_str(), nullptr, 10));
+    const long long value = std::strtoll(map_[key].c_str(), nullptr, 10);
+    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, value)));
 }
 
 float TProperties::getFloat(const std::string& key) {

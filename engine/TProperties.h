@@ -18,6 +18,8 @@ public:
 
     std::string getString(const std::string& key);
     bool isValue(const std::string& key, const std::string& text);
+    // Base 10 as a 32-bit long reads it: a number beyond the int range
+    // gives INT_MAX or INT_MIN.
     int getInt(const std::string& key);
     float getFloat(const std::string& key);
     // Sets a value, as a later line of the file would.

@@ -38,6 +38,9 @@ public:
     // Draws the object for the current frame; a screen's render also
     // advances the screen.
     virtual void render() = 0;
+    // True: the object is static, baked into the display list of the ground
+    // tile that holds it; false (the default): the tile keeps it as a child
+    // and draws it each frame.
     virtual bool getFlag() { return false; }
     // Leaves the container the drawable is filed in.
     virtual ~TRenderable() {

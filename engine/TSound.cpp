@@ -54,6 +54,7 @@ TSound::TSound()
       musicOn(1),
       musicVolume(100) {
     logOut() << "Number of available hardware mixed 3d channels: " << FSOUND_GetNumHardwareChannels() << "\n";
+    logFlush();
     if (FSOUND_GetVersion() < 3.71f) {
         std::printf("Error : You are using the wrong DLL version!  You should be using FMOD %.02f\n", 3.71);
         logFlush();
@@ -68,6 +69,7 @@ TSound::TSound()
     FSOUND_SetDriver(0);
     FSOUND_Stream_SetBufferSize(1000);
     logOut() << "Number of active channels: " << FSOUND_GetChannelsPlaying() << "\n";
+    logFlush();
 }
 
 TSound::~TSound() {
@@ -117,6 +119,7 @@ int TSound::playSound(int slot, const float* position, const float* velocity, in
     const int channel = FSOUND_PlaySoundEx(FSOUND_FREE, samples[slot]->sample, nullptr, true);
     FSOUND_3D_SetAttributes(channel, position, velocity);
     logOut() << "channel (playSound): " << channel << "\n";
+    logFlush();
     FSOUND_SetPaused(channel, false);
     FSOUND_SetVolume(channel, volume);
     return channel;
@@ -144,6 +147,7 @@ int TSound::loadMusic(int kind, const char* file, bool loop) {
         loaded = openStream(record, file, loop);
     } else {
         logOut() << "Music '" << (file ? file : "") << "': unknown kind " << kind << ", not loaded\n";
+        logFlush();
     }
     if (!loaded) {
         delete[] record->data;
@@ -184,6 +188,7 @@ int TSound::playMusic(int slot) {
     const int channel = FSOUND_Stream_PlayEx(FSOUND_FREE, record->stream, nullptr, true);
     FSOUND_SetVolume(channel, 100);
     logOut() << "channel (playMusic): " << channel << "\n";
+    logFlush();
     record->channel = channel;
     return FSOUND_SetPaused(channel, false) ? 1 : 0;
 }
@@ -200,7 +205,7 @@ int TSound::stopMusic(int slot) {
 float TSound::musicVolumeUp(int slot) {
     if (musicVolume + 5 <= 255) {
         musicVolume += 5;
-        applyMusicVolume(slot);
+        if (validMusic(slot)) setPieceVolume(music[slot], musicVolume);
     }
     return musicVolume * (1.0f / 255.0f);
 }
@@ -208,18 +213,17 @@ float TSound::musicVolumeUp(int slot) {
 float TSound::musicVolumeDown(int slot) {
     if (musicVolume - 5 >= 0) {
         musicVolume -= 5;
-        applyMusicVolume(slot);
+        if (validMusic(slot)) setPieceVolume(music[slot], musicVolume);
     }
     return musicVolume * (1.0f / 255.0f);
 }
 
-void TSound::applyMusicVolume(int slot) {
-    if (!validMusic(slot)) return;
-    const TMusicRecord* record = music[slot];
+void TSound::setPieceVolume(const TMusicRecord* record, int volume) {
+    if (!record) return;
     if (record->kind == 0)
-        FMUSIC_SetMasterVolume(record->module, musicVolume);
+        FMUSIC_SetMasterVolume(record->module, volume);
     else
-        FSOUND_SetVolume(record->channel, musicVolume);
+        FSOUND_SetVolume(record->channel, volume);
 }
 
 // --- library texts and callback ------------------------------------------------

@@ -79,6 +79,10 @@ public:
     // The current music (slot 0, the piece the shell loads from MUSIC0), which
     // the game and the menus stop; null when none was loaded.
     TMusicRecord* currentMusic() { return music[0]; }
+    // Sets the volume (0 to 255) of a loaded piece as it plays: a module's
+    // master volume, a stream's last channel. The stored step volume stays
+    // as it is. Nothing for null.
+    static void setPieceVolume(const TMusicRecord* record, int volume);
 
     int sampleCount;
     int musicCount;
@@ -92,7 +96,6 @@ public:
 private:
     bool validSample(int slot) const { return slot >= 0 && slot < maxSamples && samples[slot]; }
     bool validMusic(int slot) const { return slot >= 0 && slot < maxMusic && music[slot]; }
-    void applyMusicVolume(int slot);
     bool openStream(TMusicRecord* record, const char* file, bool loop);
 
     static TSound* instance;

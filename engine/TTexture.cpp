@@ -1,5 +1,7 @@
 #include "engine/TTexture.h"
 
+#include <vector>
+
 #include "engine/TList.h"
 #include "engine/TRenderContext.h"
 #include "engine/TTextureLayer.h"
@@ -40,6 +42,13 @@ void TTexture::loadTextureMatrix() {
     glLoadIdentity();
     glScalef(sScale, tScale, 1.0f);
     glMatrixMode(GL_MODELVIEW);
+}
+
+void uploadStandIn(GLenum imageTarget, GLint internalFormat, int size) {
+    const int side = size > 0 ? size : 1;
+    const std::vector<GLubyte> white(static_cast<size_t>(side) * side * 4, 255);
+    TPackedRows packed;
+    glTexImage2D(imageTarget, 0, internalFormat, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
 }
 
 TPackedRows::TPackedRows() : previous(4) {

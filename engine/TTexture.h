@@ -47,6 +47,12 @@ public:
     void loadTextureMatrix();
 };
 
+// The stand-in for a picture that cannot be used: size x size opaque white
+// texels uploaded to one 2D image target (a 2D texture or a cube-map face) in
+// the given internal format, so that the texture is complete and draws
+// untinted. The caller (or the picture's reader) has logged why.
+void uploadStandIn(GLenum imageTarget, GLint internalFormat, int size);
+
 // While alive, pixel rows are read tightly packed (TGA rows and the
 // generated images carry no padding); the previous alignment comes back at
 // the end of the scope.

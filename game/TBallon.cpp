@@ -39,7 +39,7 @@ TBallon::TBallon(TBallonMod* kind, TGame* g, const TVector& where, float angle)
       target(0.0f, 0.0f, 0.0f),
       home(nullptr),
       state(IDLE) {
-    if (game && !registerBack()) logOut() << "fehler beim adden.\n";
+    if (game && !registerBack()) logWrite("fehler beim adden.\n");
     minimapFlag = 1;
     sphere = new TBoundingSphere(&(TSceneNode::position), kSphereRadius);
     updateCell();
@@ -116,6 +116,7 @@ void TBallon::collectFirstPile() {
     TGoldInstance* pile = golds.empty() ? nullptr : golds.front();
     if (!pile) {
         logOut() << "FEHLER: Ballon@think(): gold von front ist NULLL.\n";
+        logFlush();
         returnToBurg();
         return;
     }
@@ -145,9 +146,11 @@ void TBallon::steer() {
         const TVector side(-away.y, away.x, away.z);
         if (side.dot(heading) >= 0.0f) {
             logOut() << "corrected direction+\n";
+            logFlush();
             rotate(kTurn);
         } else {
             logOut() << "corrected direction-\n";
+            logFlush();
             rotate(-kTurn);
         }
     }

@@ -56,12 +56,13 @@ void TBurgMod::setGold(float value) {
 float TBurgMod::goldFraction() const { return maxGold > 0.0f ? gold / maxGold : 0.0f; }
 
 void TBurgMod::showGold() const {
-    if (TTopbar* topbar = TTopbar::existing()) topbar->setGold(goldFraction());
+    if (TTopbar* topbar = game ? game->currentTopbar() : nullptr) topbar->setGold(goldFraction());
 }
 
 TBallon* TBurgMod::buyBallon() {
     if (!castle || !balloonKind) {
         logOut() << "Castle: no " << (castle ? "balloon kind" : "castle") << " to buy a balloon at\n";
+        logFlush();
         return nullptr;
     }
     TVector at;

@@ -24,7 +24,7 @@ public:
     float gold;
     float maxGold;            // MAX_BURG_GOLD
     TBallonMod* balloonKind;  // set by the level set-up; not owned
-    int reserved;
+    int reserved;             // one of the kind's listed fields, kept: 0, never read
     std::list<TBallon*> balloons;  // in order of purchase; not owned
 
     // Loads "mods\burg\mesh.pff" into the shared buffers (split), reads

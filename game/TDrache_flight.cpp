@@ -99,11 +99,12 @@ void TDrache::moveAlong(double t) {
 void TDrache::updateCamera(TCamera* camera) {
     if (!camera) return;
     const TVector backward = getBackward();
-    // The camera's view matrix mirrors its up axis (eye y runs along the
-    // negated up vector), so the follow camera is handed the dragon's
-    // downward axis, model +z: the picture comes out upright, as with the
-    // game's other cameras (up (0, 0, 1)), and the camera sits above the
-    // dragon instead of below it.
+    // Deliberately the dragon's downward axis, model +z, not its upward one:
+    // the camera's view matrix mirrors its up axis (eye y runs along the
+    // negated up vector), so the upward axis (0, 0, -1) would show the
+    // picture upside down, with the camera below the dragon. With +z the
+    // picture is upright, as with the game's other cameras (up (0, 0, 1)),
+    // and the camera sits above the dragon.
     const TVector up = TVector(0.0f, 0.0f, 1.0f).transform(rotation);
     camera->setDirection(backward);
     camera->up = up;

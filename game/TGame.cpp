@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
 #include "game/TBallonMod.h"
@@ -15,7 +16,6 @@
 #include "game/TZwergMod.h"
 #include "game/TZwergenhausMod.h"
 #include "platform/gl.h"
-#include "platform/sound.h"
 #include "screens/TTopbar.h"
 #include "scene/TBurstEmitter.h"
 #include "scene/TGrid.h"
@@ -163,18 +163,7 @@ int TGame::run() {
 
     while (!leaveFlag) {
         engine->renderFrame();
-        MSG msg;
-        int taken = 0;
-        while (taken < kMaxMessagesPerFrame && PeekMessageA(&msg, engine->window, 0, 0, PM_NOREMOVE)) {
-            GetMessageA(&msg, engine->window, 0, 0);
-            ++taken;
-            if (msg.message == WM_QUIT) {
-                leaveFlag = 1;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (pumpMessages(engine->window, kMaxMessagesPerFrame) & kPumpQuit) leaveFlag = 1;
     }
 
     stopCurrentMusic(sound);
@@ -182,14 +171,7 @@ int TGame::run() {
 }
 
 void TGame::stopCurrentMusic(TSound* s) {
-    if (!s) return;
-    TMusicRecord* music = s->currentMusic();
-    if (!music) return;
-    if (music->kind == 0) {
-        FMUSIC_StopSong(music->module);
-    } else if (music->kind == 1) {
-        FSOUND_Stream_Stop(music->stream);
-    }
+    if (s) s->stopMusic(0);  // the current music is slot 0; nothing when it is empty
 }
 
 // ------------------------------------------------------ top bar and castle ----
@@ -202,6 +184,8 @@ void TGame::showMessage(const char* text) {
 void TGame::showLife(float fraction) {
     if (topbar) topbar->setLife(fraction);
 }
+
+TTopbar* TGame::currentTopbar() const { return topbar ? topbar : TTopbar::existing(); }
 
 bool TGame::castlePosition(TVector& out) {
     // The castle stands in the castle kind; a level without one has none.

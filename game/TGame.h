@@ -7,10 +7,10 @@
 // listener, fire the dragon's fireballs) and what the water asks for its
 // reflection. World objects reach the game through their world pointer.
 //
-// Parts of the level that do not exist yet (water, items, the kinds of
-// objects) are null pointers here; every step that needs one is skipped
-// while it is null, as are the top bar and the loading screen while the
-// program has none.
+// A part of the level (the water, the items, the kinds of objects) is a null
+// pointer until the level set-up has made it; every step that needs one is
+// skipped while it is null, as are the top bar and the loading screen while
+// the program has none.
 
 #include <cstdint>
 
@@ -19,8 +19,8 @@
 #include "engine/TScreen.h"
 #include "engine/TVector.h"
 #include "game/TGameCamera.h"
-#include "game/TReflectionDrawer.h"
 #include "platform/win32.h"
+#include "scene/TReflectionDrawer.h"
 #include "scene/TWorld.h"
 
 class TBallonMod;
@@ -57,8 +57,6 @@ public:
     static constexpr int kMaxMessagesPerFrame = 100;
     // Levels of detail the ground is drawn coarser in the water's reflection.
     static constexpr int kReflectionDetailBias = 2;
-    // Result codes of run.
-    enum { RESULT_MAIN_MENU = 1, RESULT_QUIT = 4, RESULT_EQUIPMENT = 5, RESULT_CASTLE = 8 };
 
     POINT cursor;  // the cursor position last read by the frame step
     TMaterial* fireMaterial;           // "feuer"; all materials are the engine's
@@ -98,7 +96,7 @@ public:
     TProperties* properties;
     TTopbar* topbar;  // set by the shell after construction
     uint8_t leftButton;
-    TCamera spareCamera;  // constructed and destroyed with the game only
+    TCamera spareCamera;  // one of the game's listed fields, kept: made and destroyed with it, never used
     uint8_t paused;  // also the AI controller's game-over flag
     int resultCode;
 
@@ -142,6 +140,11 @@ public:
     void showMessage(const char* text);
     // Tells the top bar the dragon's life fraction.
     void showLife(float fraction);
+    // The top bar that the castle's gold gauge, the castle menu's healing
+    // and the balloon count go to: the one the shell handed over, or, before
+    // it has (the level set-up already shows the castle's starting gold), the
+    // program's top bar when one exists. Null when there is none.
+    TTopbar* currentTopbar() const;
     // The castle's position in world units; false for a level without one.
     bool castlePosition(TVector& out);
 
@@ -166,7 +169,8 @@ private:
     void drawScene();
     void pausedStep();
     void updateStep(int dt);
-    void drawMinimap(int dt);
+    void beginMinimap();
+    void advanceWorldObjects(int dt);
     void drawDragonArrow();
     void updateListener();
     void runTimers(int dt);
@@ -184,5 +188,4 @@ private:
     void setUpGround();
     void deleteGround();
     void setUpDragon();
-    void applyMusicVolume();
 };

@@ -105,16 +105,23 @@ void TGame::pausedStep() {
     camera->updateFrustum();
 }
 
+// The world moves on by dt game milliseconds: collisions, particles, every
+// world object (each one's marker goes on the minimap right after its step,
+// so the objects advance inside the minimap's overlay), the dragon's arrow
+// on the minimap, the follow camera.
 void TGame::updateStep(int dt) {
     if (grid) grid->processCollisions();
     if (particles) particles->update(dt);
-    drawMinimap(dt);
+    beginMinimap();
+    advanceWorldObjects(dt);
+    drawDragonArrow();
+    engine->end2D();
     if (dragon) dragon->updateCamera(&followCamera);
 }
 
-// Advances every world object (deleting those that ask for it) and draws
-// their markers on the minimap in the same pass, then the dragon's arrow.
-void TGame::drawMinimap(int dt) {
+// Opens the overlay and draws the minimap's ground picture; lighting and
+// texturing stay off for the markers.
+void TGame::beginMinimap() {
     engine->setMaterial(minimapMaterial);
     engine->begin2D();
     glLoadIdentity();
@@ -133,6 +140,12 @@ void TGame::drawMinimap(int dt) {
 
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
+}
+
+// Every world object's periodicDo, each followed by its marker on the
+// minimap (one triangle batch for all markers) and its deletion when it asks
+// for it.
+void TGame::advanceWorldObjects(int dt) {
     glBegin(GL_TRIANGLES);
     TListNode<TMovingObject>* node = objects.head;
     while (node) {
@@ -152,10 +165,6 @@ void TGame::drawMinimap(int dt) {
         if (remove) delete object;
     }
     glEnd();
-
-    drawDragonArrow();
-
-    engine->end2D();
 }
 
 void TGame::drawDragonArrow() {

@@ -12,28 +12,19 @@
 #include "scene/TGrid.h"
 #include "scene/TInstanceFactory.h"
 #include "scene/TTreeMod.h"
-#include "screens/TLoadingScreen.h"
-
-namespace {
-
-// The ground's rows and columns each move the loading bar on a little.
-void advanceLoadingBar(float step) {
-    if (TLoadingScreen* screen = TLoadingScreen::existing()) screen->advance(step);
-}
-
-}  // namespace
 
 void TGame::setUpGround() {
     // The placement table by level-map pixel value: 50 the tower kind, 100
-    // the castle kind, 150 the tree kind, 200 the dwarf-house kind, each
-    // once that kind exists. An empty entry places nothing (the ground logs
-    // the pixels it could not place).
+    // the castle kind, 150 the tree kind, 200 the dwarf-house kind. Every
+    // other entry is empty and places nothing (the ground logs the pixels it
+    // could not place).
     TInstanceFactory* placement[TBoden::kCreateTableCapacity] = {};
     placement[100] = castleKind;
     placement[200] = houseKind;
     placement[50] = towerKind;
     placement[150] = treeKind;
-    TBoden::progressHook = advanceLoadingBar;
+    // The ground's rows and columns each move the loading bar on a little.
+    TBoden::progressHook = [this](float step) { loadingStep(step); };
     boden = new TBoden(TString("terrain\\bodenheight1.tga"), TString("terrain\\LevelMap_1.tga"),
                        TString("terrain\\shadowtest.sdm"), placement, TBoden::kCreateTableCapacity, 16, 7,
                        indexBuffer, engine, 16);

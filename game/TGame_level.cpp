@@ -28,7 +28,6 @@
 #include "game/TZwergenhausMod.h"
 #include "platform/crt.h"
 #include "platform/gl.h"
-#include "platform/sound.h"
 #include "screens/TLoadingScreen.h"
 #include "scene/TBurstEmitter.h"
 #include "scene/TGrid.h"
@@ -153,7 +152,8 @@ void TGame::loadLevel() {
     ki->loadSounds(dragon);
     if (loadingScreen) loadingScreen->setProgress(1.0f);
 
-    applyMusicVolume();
+    // The current music plays at MUSIC_VOLUME (0 when absent) from here on.
+    TSound::setPieceVolume(sound->currentMusic(), properties ? properties->getInt("MUSIC_VOLUME") : 0);
 }
 
 // Raises the loading bar by size (up to 1.0) and draws one engine frame.
@@ -209,6 +209,7 @@ void TGame::setUpDragon() {
         if (loaded != track) {
             logOut() << "Dragon animation '" << kDragonAnimations[track] << "' went to track " << loaded
                      << " instead of " << track << "\n";
+            logFlush();
         }
     }
 
@@ -226,15 +227,4 @@ void TGame::setUpDragon() {
         start = TVector(kWorldCentre, kWorldCentre, groundZ - 30.0f);
     }
     dragon->setPosition(start);
-}
-
-void TGame::applyMusicVolume() {
-    const int volume = properties ? properties->getInt("MUSIC_VOLUME") : 0;
-    TMusicRecord* music = sound->currentMusic();
-    if (!music) return;
-    if (music->kind == 0) {
-        FMUSIC_SetMasterVolume(music->module, volume);
-    } else if (music->kind == 1) {
-        FSOUND_SetVolume(music->channel, volume);
-    }
 }

@@ -25,18 +25,21 @@ TItemList* TItemList::load(int fd) {
     int32_t count = 0;
     if (readFully(fd, &count, 4) != 4) {
         logOut() << kWhat << "the record count cannot be read; no items\n";
+        logFlush();
         return list;
     }
     if (count <= 0) return list;
     if (count > kMaxItems) {
         logOut() << kWhat << count << " records, more than the " << kMaxItems << " the game holds; the first "
                  << kMaxItems << " are read\n";
+        logFlush();
         count = kMaxItems;
     }
     for (int32_t i = 0; i < count; ++i) {
         TItem* item = TItem::load(fd);
         if (!item) {
             logOut() << kWhat << "record " << i << " is cut short; " << list->getCount() << " items read\n";
+            logFlush();
             break;
         }
         if (!isUsable(*item)) {
@@ -45,6 +48,7 @@ TItemList* TItemList::load(int fd) {
                 logOut() << "has slot type " << item->slotType << ", not 1 to 5; left out\n";
             else
                 logOut() << "has a weight or armour that is not a number; left out\n";
+            logFlush();
             delete item;
             continue;
         }

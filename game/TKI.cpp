@@ -112,6 +112,7 @@ void TKI::loadSounds(TDrache* dragon) {
 
     // The castle keeps the balloons; a level without castle has none.
     logOut() << "Anzahl BAllone: " << castleBalloons().size() << "\n";
+    logFlush();
     // Dwarves that already exist start again at way point "4" (the level
     // set-up loads the sounds before any dwarf is made).
     if (TWayPoint* restart = routingTable->getWayPoint("4")) {
@@ -166,6 +167,7 @@ TKeyField* TKI::getNextKeyField(const TVector& position) { return routingTable->
 int TKI::addThinker(TMovingObject* object) {
     if (!thinkers || thinkerCount >= thinkerCapacity) {
         logOut() << "TKI: no room for another thinker (" << thinkerCapacity << " entries), not added\n";
+        logFlush();
         return -1;
     }
     thinkers[thinkerCount] = object;
@@ -187,6 +189,7 @@ void TKI::removeThinker(TMovingObject* object) {
 int TKI::addDwarf(TZwerg* dwarf) {
     if (!dwarves || dwarfCount >= dwarfCapacity) {
         logOut() << "TKI: no room for another dwarf (" << dwarfCapacity << " entries), not added\n";
+        logFlush();
         return -1;
     }
     dwarves[dwarfCount] = dwarf;

@@ -62,6 +62,7 @@ void TKI::directStandingDwarf(TZwerg* dwarf, TKeyField* castle) {
     if (!castle) {
         if (!castleKeyFieldMissingLogged) {
             logOut() << "TKI: the routing table has no key field \"Burg\"; the dwarves stay where they are\n";
+            logFlush();
             castleKeyFieldMissingLogged = true;
         }
         return;

@@ -82,6 +82,7 @@ void TRoutingTable::dump(std::ostream& out) const {
     }
     out << "\n"
         << "Ende aktueller Inhalt von TRoutingTable.\n";
+    out.flush();
 }
 
 TKeyField* TRoutingTable::nearestKeyField(const TVector& position) const {

@@ -130,8 +130,11 @@ private:
     void timedEvent();
     void shoot();
     // The next hop toward the route from the current way point, or, when it
-    // has none for the route, its first routing item's neighbour (logged).
-    TWayPoint* nextHop(TKeyField* keyField);
+    // has none for the route (or there is no route), its first routing
+    // item's neighbour, with a log line that is flushed only when `flush`
+    // (the walk step writes its lines without flushing). Null when the way
+    // point has no routing item at all.
+    TWayPoint* nextHop(TKeyField* keyField, bool flush);
     void fileInGround();
     void dropGold();
 };

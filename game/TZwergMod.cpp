@@ -23,6 +23,7 @@ TZwergMod::TZwergMod(TGame* g, TBufferObject* vertexBuffer, TBufferObject* index
         if (loaded != track) {
             logOut() << "Dwarf animation '" << kAnimations[track] << "' went to track " << loaded << " instead of "
                      << track << "\n";
+            logFlush();
         }
     }
     TEngine* e = TSkinnedMesh::engine;

@@ -59,7 +59,7 @@ void TZwerg::arrive() {
                  << "DWARF_STAND ist " << "gesetzt" << ".\n";
         return;
     }
-    TWayPoint* next = nextHop(route);
+    TWayPoint* next = nextHop(route, false);
     targetWayPoint = next;
     if (!next) return;
     if (next == previousWayPoint) {
@@ -120,6 +120,7 @@ void TZwerg::goToWaypoint(TKeyField* keyField) {
     route = keyField;
     if (!currentWayPoint) {
         logOut() << "Zwerg: no current way point, cannot set out\n";
+        logFlush();
         return;
     }
     TWayPoint* found = keyField ? currentWayPoint->getNextWayPoint(keyField) : nullptr;
@@ -127,26 +128,29 @@ void TZwerg::goToWaypoint(TKeyField* keyField) {
         targetWayPoint = found;
         logOut() << "Gehe zu Wegpunkt " << Name{found->name} << " at (" << found->position.x << ", "
                  << found->position.y << ")\n";
+        logFlush();
     } else {
-        targetWayPoint = nextHop(keyField);
+        targetWayPoint = nextHop(keyField, true);
     }
     if (targetWayPoint) setTarget(targetWayPoint->position);
 }
 
-TWayPoint* TZwerg::nextHop(TKeyField* keyField) {
+TWayPoint* TZwerg::nextHop(TKeyField* keyField, bool flush) {
     if (!currentWayPoint) return nullptr;
     if (keyField) {
         if (TWayPoint* next = currentWayPoint->getNextWayPoint(keyField)) return next;
         logOut() << "Kein routing item für " << Name{keyField->name} << " gefunden!\n";
     } else {
-        logOut() << "Kein routing item für " << "-" << " gefunden!\n";
+        logOut() << "Zwerg: no key field to walk to (its home has none); the first routing item of way point "
+                 << Name{currentWayPoint->name} << " is taken\n";
     }
-    logFlush();
-    if (currentWayPoint->routingItemCount < 1) {
+    TWayPoint* next = nullptr;
+    if (currentWayPoint->routingItemCount < 1)
         logOut() << "Zwerg: way point " << Name{currentWayPoint->name} << " has no routing item, dwarf stays\n";
-        return nullptr;
-    }
-    return currentWayPoint->routingItems[0]->neighbour;
+    else
+        next = currentWayPoint->routingItems[0]->neighbour;
+    if (flush) logFlush();
+    return next;
 }
 
 int TZwerg::tickStand() {

@@ -82,6 +82,7 @@ void TZwergenhaus::makeDwarf() {
     if (!game || !game->dwarfKind || !start) {
         logOut() << "Zwergenhaus at (" << TSceneNode::position.x << ", " << TSceneNode::position.y
                  << "): no dwarf kind or no end point, no dwarf made\n";
+        logFlush();
         return;
     }
     TZwerg* dwarf = game->dwarfKind->createDwarf(TSceneNode::position, 0.0f);

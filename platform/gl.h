@@ -116,15 +116,20 @@ PLATFORM_GL_ENTRY_POINTS(PLATFORM_GL_DECLARE_POINTER)
 #define glGetBufferPointervARB ext_glGetBufferPointervARB
 
 #ifdef GAME_NV
-// game_nv: the extension string and the NV fragment-program target go
-// through the NV hooks (they change nothing while the driver has the
-// extension itself). Code that implements the hooks includes the system
-// headers directly, not this one.
+// game_nv: the extension string, the program error queries and the NV
+// fragment-program target go through the NV hooks (they change nothing while
+// the driver has the extension itself). Code that implements the hooks
+// includes the system headers directly, not this one.
 namespace platform {
 
 inline const GLubyte* routedGetString(GLenum name) {
     const GLubyte* text = glGetString(name);
-    return name == GL_EXTENSIONS ? nvExtensionString(text) : text;
+    if (name == GL_EXTENSIONS) return nvExtensionString(text);
+    return name == GL_PROGRAM_ERROR_STRING_ARB ? nvProgramErrorString(text) : text;
+}
+inline void routedGetIntegerv(GLenum name, GLint* values) {
+    glGetIntegerv(name, values);
+    if (name == GL_PROGRAM_ERROR_POSITION_ARB && values) *values = nvProgramErrorPosition(*values);
 }
 inline void routedEnable(GLenum cap) { glEnable(nvMapTarget(cap)); }
 inline void routedDisable(GLenum cap) { glDisable(nvMapTarget(cap)); }
@@ -147,6 +152,7 @@ inline void routedProgramLocalParameter4fvARB(GLenum target, GLuint index, const
 }  // namespace platform
 
 #define glGetString platform::routedGetString
+#define glGetIntegerv platform::routedGetIntegerv
 #define glEnable platform::routedEnable
 #define glDisable platform::routedDisable
 #define glIsEnabled platform::routedIsEnabled

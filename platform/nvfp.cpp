@@ -3,26 +3,23 @@
 // text is translated (nvfp_translate.cpp) and loaded through the ARB
 // interface; a text that does not translate is replaced by one the driver
 // rejects, so the caller sees a compile error as the real extension reports
-// it. In the plain build nothing here is active.
+// it, and the error queries then give the translation's reason and line. In
+// the plain build nothing here is active.
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "platform/nvfp.h"
 
 namespace platform {
-inline namespace
-#if defined(GAME_NV) && GAME_NV
-    nvbuild
-#else
-    plainbuild
-#endif
-{
+inline namespace PLATFORM_BUILD {
 
 namespace {
 
@@ -99,6 +96,32 @@ ArbProcs& arb() {
 // -1 until a context answered, then 1 when the layer stands in for the driver.
 int g_emulating = -1;
 
+// The last program load, when it was an NV text that did not translate: the
+// driver saw only the stand-in text, so the error queries answer for the NV
+// text instead (the start of the line the translation stopped at, and its
+// reason). Any later program load clears it.
+struct Untranslated {
+    bool active = false;
+    GLint position = -1;
+    std::string message;
+};
+
+Untranslated& untranslated() {
+    static Untranslated u;
+    return u;
+}
+
+// Byte offset of the start of the line named by a translation error
+// ("line N: cause") in the text; 0 when the error names no line.
+GLint errorLineStart(const char* text, size_t length, const std::string& error) {
+    if (!text || error.compare(0, 5, "line ") != 0) return 0;
+    long line = std::strtol(error.c_str() + 5, nullptr, 10);
+    size_t at = 0;
+    for (; at < length && line > 1; ++at)
+        if (text[at] == '\n') --line;
+    return static_cast<GLint>(at);
+}
+
 // The DECLAREd parameters of each loaded program, by program name.
 std::map<GLuint, std::vector<NvDeclaration>>& declarations() {
     static std::map<GLuint, std::vector<NvDeclaration>> d;
@@ -163,11 +186,14 @@ void APIENTRY loadProgramNV(GLenum target, GLuint id, GLsizei len, const GLubyte
     }
     NvTranslation t;
     const char* text = reinterpret_cast<const char*>(program);
-    const bool translated =
-        program && len >= 0 && nvTranslateFragmentProgram(text, static_cast<size_t>(len), t);
+    const size_t length = program && len > 0 ? static_cast<size_t>(len) : 0;
+    const bool translated = program && len >= 0 && nvTranslateFragmentProgram(text, length, t);
+    untranslated() = Untranslated();
     if (!translated) {
-        std::fprintf(stderr, "NV fragment program %u does not translate: %s\n", id,
-                     program ? t.error.c_str() : "no text");
+        Untranslated& u = untranslated();
+        u.active = true;
+        u.position = errorLineStart(text, length, t.error);
+        u.message = "NV fragment program not translated: " + (program ? t.error : std::string("no text"));
         t.arb = nvInvalidProgramText();
         t.declarations.clear();
     }
@@ -234,6 +260,12 @@ void APIENTRY getProgramNamedParameterdvNV(GLuint id, GLsizei len, const GLubyte
 // The game passes GL_FRAGMENT_PROGRAM_NV to the ARB parameter calls; these
 // versions hand the driver the ARB target instead.
 
+// An ARB program load reports for itself: the answer kept for an NV text
+// that did not translate is dropped.
+void APIENTRY programStringARB(GLenum target, GLenum format, GLsizei len, const void* text) {
+    untranslated() = Untranslated();
+    if (arb().complete()) arb().programString(nvMapTarget(target), format, len, text);
+}
 void APIENTRY bindProgramARB(GLenum target, GLuint id) {
     if (arb().complete()) arb().bindProgram(nvMapTarget(target), id);
 }
@@ -300,6 +332,7 @@ const Entry* entries() {
         {"glProgramNamedParameter4dvNV", procOf(&programNamedParameter4dvNV)},
         {"glGetProgramNamedParameterfvNV", procOf(&getProgramNamedParameterfvNV)},
         {"glGetProgramNamedParameterdvNV", procOf(&getProgramNamedParameterdvNV)},
+        {"glProgramStringARB", procOf(&programStringARB)},
         {"glBindProgramARB", procOf(&bindProgramARB)},
         {"glGetProgramivARB", procOf(&getProgramivARB)},
         {"glProgramLocalParameter4fARB", procOf(&local4fARB)},
@@ -353,6 +386,16 @@ const GLubyte* nvExtensionString(const GLubyte* driverExtensions) {
         }
     }
     return reinterpret_cast<const GLubyte*>(combined.c_str());
+}
+
+const GLubyte* nvProgramErrorString(const GLubyte* driverText) {
+    const Untranslated& u = untranslated();
+    return u.active ? reinterpret_cast<const GLubyte*>(u.message.c_str()) : driverText;
+}
+
+GLint nvProgramErrorPosition(GLint driverPosition) {
+    const Untranslated& u = untranslated();
+    return u.active ? u.position : driverPosition;
 }
 
 GLenum nvMapTarget(GLenum target) {

@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-
 // The plain and the NV build compile this layer twice; their versions carry
-// different link names, so a program that links both libraries (a test) gets
-// the one it was compiled for.
+// different link names (the inline namespace PLATFORM_BUILD), so a program
+// that links both libraries (a test) gets the one it was compiled for.
 #if defined(GAME_NV) && GAME_NV
-inline namespace nvbuild {
+#define PLATFORM_BUILD nvbuild
 #else
-inline namespace plainbuild {
+#define PLATFORM_BUILD plainbuild
 #endif
+
+namespace platform {
+inline namespace PLATFORM_BUILD {
 
 // True in game_nv when the driver lacks GL_NV_fragment_program and the layer
 // stands in for it. Needs a current GL context; false without one.
@@ -33,6 +34,13 @@ void* nvProcAddress(const char* name);
 // and GL_NV_vertex_program while the emulation is active. The returned text
 // belongs to the layer (or is the driver's own).
 const GLubyte* nvExtensionString(const GLubyte* driverExtensions);
+// The answers to the program error queries (GL_PROGRAM_ERROR_STRING_ARB and
+// GL_PROGRAM_ERROR_POSITION_ARB, the same values as the NV names) that the
+// game sees: after a glLoadProgramNV whose text did not translate, the
+// translator's reason and the start of the line it stopped at; after any
+// other program load, the driver's own answers, passed through.
+const GLubyte* nvProgramErrorString(const GLubyte* driverText);
+GLint nvProgramErrorPosition(GLint driverPosition);
 // GL_FRAGMENT_PROGRAM_NV mapped to the ARB target while emulating; any other
 // target unchanged. The GL layer passes glEnable/glDisable capabilities and
 // program targets through it.
@@ -54,8 +62,12 @@ struct NvTranslation {
 };
 
 // Local parameter of the first DECLAREd name; p[0] to p[63] keep their own
-// indices below it.
+// indices below it. Every local index the translation writes stays below
+// kNvFirstDeclaredLocal + kNvMaxDeclarations.
 constexpr int kNvFirstDeclaredLocal = 64;
+// The highest temporaries NV fragment programs name: R0-R31, H0-H63.
+constexpr int kNvMaxFullTemporary = 31;
+constexpr int kNvMaxHalfTemporary = 63;
 // At most this many DECLAREd names per program.
 constexpr int kNvMaxDeclarations = 64;
 

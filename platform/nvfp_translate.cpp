@@ -6,6 +6,7 @@
 // with a "c_" prefix so they cannot collide with ARB keywords.
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -14,13 +15,7 @@
 #include "platform/nvfp.h"
 
 namespace platform {
-inline namespace
-#if defined(GAME_NV) && GAME_NV
-    nvbuild
-#else
-    plainbuild
-#endif
-{
+inline namespace PLATFORM_BUILD {
 
 namespace {
 
@@ -155,6 +150,21 @@ std::string sourceText(const Source& s, bool negate = false) {
 }
 
 bool isComponent(char c) { return c == 'x' || c == 'y' || c == 'z' || c == 'w'; }
+
+// The decimal number `digits` when it is at most `max`; false for an empty
+// text, a character other than a digit, or a larger value (however many
+// digits it has: nothing wraps).
+bool boundedIndex(const std::string& digits, int max, int& value) {
+    if (digits.empty()) return false;
+    long long v = 0;
+    for (char c : digits) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        v = 10 * v + (c - '0');
+        if (v > max) return false;
+    }
+    value = static_cast<int>(v);
+    return true;
+}
 
 // ---------------------------------------------------------------- translator ----
 
@@ -293,7 +303,10 @@ private:
             advance();
         }
         if (tok_.kind != Tok::Number) return error("expected a number instead of '" + tok_.text + "'");
-        value = std::strtof(tok_.text.c_str(), nullptr);
+        char* end = nullptr;
+        value = std::strtof(tok_.text.c_str(), &end);
+        if (end != tok_.text.c_str() + tok_.text.size()) return error("malformed number '" + tok_.text + "'");
+        if (!std::isfinite(value)) return error("number '" + tok_.text + "' out of range");
         if (negative) value = -value;
         advance();
         return true;
@@ -416,14 +429,15 @@ private:
         return true;
     }
 
-    // R0-R31 and H0-H63.
+    // R0-R31 and H0-H63, the temporaries of NV fragment programs.
     bool temporary(const std::string& name, std::string& arb) {
         if (name.size() < 2 || (name[0] != 'R' && name[0] != 'H')) return error("unknown register '" + name + "'");
         for (size_t i = 1; i < name.size(); ++i)
             if (!std::isdigit(static_cast<unsigned char>(name[i]))) return error("unknown register '" + name + "'");
         if (name.size() > 2 && name[1] == '0') return error("unknown register '" + name + "'");
-        const int index = std::atoi(name.c_str() + 1);
-        if (index > (name[0] == 'R' ? 31 : 63)) return error("register '" + name + "' out of range");
+        int index = 0;
+        if (!boundedIndex(name.substr(1), name[0] == 'R' ? kNvMaxFullTemporary : kNvMaxHalfTemporary, index))
+            return error("register '" + name + "' out of range");
         temps_.insert(name);
         arb = name;
         return true;
@@ -466,8 +480,9 @@ private:
             if (!expect("[")) return false;
             if (tok_.kind != Tok::Number || tok_.text.find_first_not_of("0123456789") != std::string::npos)
                 return error("expected a parameter number");
-            const int index = std::atoi(tok_.text.c_str());
-            if (index >= kNvFirstDeclaredLocal) return error("parameter p[" + tok_.text + "] out of range");
+            int index = 0;
+            if (!boundedIndex(tok_.text, kNvFirstDeclaredLocal - 1, index))
+                return error("parameter p[" + tok_.text + "] out of range");
             s.reg = "program.local[" + std::to_string(index) + "]";
             advance();
             if (!expect("]")) return false;
@@ -591,6 +606,17 @@ private:
 
     void line(const std::string& s) { body_ += s + ";\n"; }
 
+    // The comparison of the two operands both ways into two scratch
+    // registers, then the two results combined into out.
+    void compareBothWays(const char* compare, const char* combine, const std::string& sat, const std::string& out,
+                         const std::vector<std::string>& s) {
+        scratch_.insert("nvxs0");
+        scratch_.insert("nvxs1");
+        line(std::string(compare) + " nvxs0, " + s[0] + ", " + s[1]);
+        line(std::string(compare) + " nvxs1, " + s[1] + ", " + s[0]);
+        line(std::string(combine) + sat + " " + out + ", nvxs0, nvxs1");
+    }
+
     // Absolute-value operands become ABS into scratch temporaries first.
     std::vector<std::string> operandTexts(const std::vector<Source>& src) {
         std::vector<std::string> texts;
@@ -627,19 +653,11 @@ private:
         case Kind::Swapped:
             line(std::string(op.arb) + sat + " " + out + ", " + s[1] + ", " + s[0]);
             break;
-        case Kind::Equal:
-            scratch_.insert("nvxs0");
-            scratch_.insert("nvxs1");
-            line("SGE nvxs0, " + s[0] + ", " + s[1]);
-            line("SGE nvxs1, " + s[1] + ", " + s[0]);
-            line("MUL" + sat + " " + out + ", nvxs0, nvxs1");
+        case Kind::Equal:  // a >= b and b >= a
+            compareBothWays("SGE", "MUL", sat, out, s);
             break;
-        case Kind::NotEqual:
-            scratch_.insert("nvxs0");
-            scratch_.insert("nvxs1");
-            line("SLT nvxs0, " + s[0] + ", " + s[1]);
-            line("SLT nvxs1, " + s[1] + ", " + s[0]);
-            line("ADD" + sat + " " + out + ", nvxs0, nvxs1");
+        case Kind::NotEqual:  // a < b or b < a
+            compareBothWays("SLT", "ADD", sat, out, s);
             break;
         case Kind::False:
             line("MOV" + sat + " " + out + ", nvxzero");

@@ -90,6 +90,11 @@ int FSOUND_GetChannelsPlaying();
 // relative to it. False when not open.
 bool FSOUND_3D_Listener_SetAttributes(const float* position, const float* velocity, float forwardX,
                                       float forwardY, float forwardZ, float upX, float upY, float upZ);
+// The listener as the layer holds it: position, velocity (always zero),
+// forward and up (normalised, up made perpendicular to forward). Any
+// pointer may be null. False when not open.
+bool FSOUND_3D_Listener_GetAttributes(float* position, float* velocity, float* forwardX, float* forwardY,
+                                      float* forwardZ, float* upX, float* upY, float* upZ);
 // Once a frame: re-applies every 3D channel's angle and distance to the
 // listener, and delivers pending stream end callbacks on this thread.
 void FSOUND_Update();
@@ -164,6 +169,8 @@ bool FMUSIC_PlaySong(FMUSIC_MODULE* module);
 bool FMUSIC_StopSong(FMUSIC_MODULE* module);
 // volume 0 to 256 (clamped), kept with the module and applied while it plays.
 bool FMUSIC_SetMasterVolume(FMUSIC_MODULE* module, int volume);
+// The module's volume 0 to 256; -1 for an unknown module.
+int FMUSIC_GetMasterVolume(FMUSIC_MODULE* module);
 bool FMUSIC_IsPlaying(FMUSIC_MODULE* module);
 // Stops and frees the module; an unknown handle gives false and nothing else.
 bool FMUSIC_FreeSong(FMUSIC_MODULE* module);

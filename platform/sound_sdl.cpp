@@ -336,6 +336,22 @@ bool FSOUND_3D_Listener_SetAttributes(const float* position, const float*, float
     return true;
 }
 
+bool FSOUND_3D_Listener_GetAttributes(float* position, float* velocity, float* forwardX, float* forwardY,
+                                      float* forwardZ, float* upX, float* upY, float* upZ) {
+    if (!state.open) return fail(FMOD_ERR_UNINITIALIZED);
+    const Listener& l = state.listener;
+    for (int k = 0; k < 3; ++k) {
+        if (position) position[k] = l.position[k];
+        if (velocity) velocity[k] = 0.0f;
+    }
+    float* out[6] = {forwardX, forwardY, forwardZ, upX, upY, upZ};
+    const float values[6] = {l.forward[0], l.forward[1], l.forward[2], l.up[0], l.up[1], l.up[2]};
+    for (int k = 0; k < 6; ++k) {
+        if (out[k]) *out[k] = values[k];
+    }
+    return true;
+}
+
 void FSOUND_Update() {
     if (!state.open) return;
     for (int i = 0; i < state.channelCount; ++i) {
@@ -352,14 +368,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* fileName, unsigned mode, int,
     if (!fileName) return fail(FMOD_ERR_INVALID_PARAM), nullptr;
     const std::string path = resolvePath(fileName);
     if (!isRegularFile(path)) return fail(FMOD_ERR_FILE_NOTFOUND), nullptr;
-    SDL_RWops* in = SDL_RWFromFile(path.c_str(), "rb");
-    if (!in) return fail(FMOD_ERR_FILE_BAD), nullptr;
-    if (!hasKnownFormat(in)) {
-        SDL_RWclose(in);
-        return fail(FMOD_ERR_FILE_FORMAT), nullptr;
-    }
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(in, 1);
-    if (!chunk) return fail(FMOD_ERR_FILE_FORMAT), nullptr;
+    Mix_Chunk* chunk = decodeSound(SDL_RWFromFile(path.c_str(), "rb"));
+    if (!chunk) return nullptr;
     const uintptr_t id = state.nextId++;
     Sample& s = state.samples[id];
     s.chunk = chunk;

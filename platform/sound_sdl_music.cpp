@@ -25,6 +25,17 @@ bool hasKnownFormat(SDL_RWops* in) {
     return std::memcmp(head, "OggS", 4) == 0 || std::memcmp(head, "fLaC", 4) == 0;
 }
 
+Mix_Chunk* decodeSound(SDL_RWops* in) {
+    if (!in) return fail(FMOD_ERR_FILE_BAD), nullptr;
+    if (!hasKnownFormat(in)) {
+        SDL_RWclose(in);
+        return fail(FMOD_ERR_FILE_FORMAT), nullptr;
+    }
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(in, 1);
+    if (!chunk) return fail(FMOD_ERR_FILE_FORMAT), nullptr;
+    return chunk;
+}
+
 }  // namespace soundsdl
 
 namespace {
@@ -68,13 +79,8 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* nameOrData, unsigned mode, int, in
         if (!isRegularFile(path)) return fail(FMOD_ERR_FILE_NOTFOUND), nullptr;
         in = SDL_RWFromFile(path.c_str(), "rb");
     }
-    if (!in) return fail(FMOD_ERR_FILE_BAD), nullptr;
-    if (!hasKnownFormat(in)) {
-        SDL_RWclose(in);
-        return fail(FMOD_ERR_FILE_FORMAT), nullptr;
-    }
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(in, 1);
-    if (!chunk) return fail(FMOD_ERR_FILE_FORMAT), nullptr;
+    Mix_Chunk* chunk = decodeSound(in);
+    if (!chunk) return nullptr;
     const uintptr_t id = state.nextId++;
     Stream& s = state.streams[id];
     s.chunk = chunk;
@@ -166,6 +172,15 @@ bool FMUSIC_SetMasterVolume(FMUSIC_MODULE* module, int volume) {
     m->volume = volume < 0 ? 0 : volume > 256 ? 256 : volume;
     if (state.playingModule == idOf(module)) Mix_VolumeMusic(toMusicVolume(m->volume));
     return true;
+}
+
+int FMUSIC_GetMasterVolume(FMUSIC_MODULE* module) {
+    const Module* m = findModule(module);
+    if (!m) {
+        failLookup();
+        return -1;
+    }
+    return m->volume;
 }
 
 bool FMUSIC_IsPlaying(FMUSIC_MODULE* module) {

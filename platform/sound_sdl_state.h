@@ -113,6 +113,10 @@ bool fail(int code);
 bool isRegularFile(const std::string& path);
 // True when the data starts like WAV, MP3, Ogg or FLAC; rewinds the source.
 bool hasKnownFormat(SDL_RWops* in);
+// The whole sound decoded from in, which is closed in every case. Null with
+// the error recorded: FMOD_ERR_FILE_BAD for a null source,
+// FMOD_ERR_FILE_FORMAT for data in no known format or that does not decode.
+Mix_Chunk* decodeSound(SDL_RWops* in);
 
 int handleOf(int index);
 // The channel a valid handle names (and its index), or null.

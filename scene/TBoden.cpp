@@ -7,7 +7,7 @@
 #include "engine/TTgaImage.h"
 #include "scene/TBodenTile.h"
 
-void (*TBoden::progressHook)(float step) = nullptr;
+std::function<void(float step)> TBoden::progressHook;
 
 TBoden::~TBoden() {
     drawList.clear();

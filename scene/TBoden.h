@@ -8,6 +8,7 @@
 // ground material "boden" (both kept by the engine).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,8 +78,8 @@ public:
 
     // Called with 0.001 after each row of index building, each row of tiles
     // and each column of tiles linked; the loading screen advances by it and
-    // draws a frame. Null: nothing is called.
-    static void (*progressHook)(float step);
+    // draws a frame. Empty: nothing is called.
+    static std::function<void(float step)> progressHook;
 
     // Builds the ground from the height image, places the objects of the
     // level map (24-bit, the height image's size; the first byte of a pixel

@@ -118,6 +118,7 @@ void TBodenTile::packVertices() {
     if (vertexBuffer->fillOffset + bytes > vertexBuffer->size) {
         logOut() << "Ground: tile at (" << x0 << ", " << y0 << ") does not fit a vertex buffer of "
                  << vertexBuffer->size << " bytes; its vertices stay in memory\n";
+        logFlush();
         return;
     }
     vertices->useBuffer = engine->useVBO;
@@ -131,8 +132,9 @@ void TBodenTile::packVertices() {
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, context->arrayBuffer ? context->arrayBuffer->name : 0);
 }
 
-// Static objects (flag set) are drawn into the display list, in creation
-// order, starting from the default material; the others become children.
+// Static objects (getFlag true) are drawn into the display list, in
+// creation order, starting from the default material; the others become
+// children.
 // Every object learns where this tile's level of detail is kept.
 void TBodenTile::takeObjects() {
     if (objectCount > 0) staticObjects = new TRenderable*[objectCount];
@@ -144,7 +146,8 @@ void TBodenTile::takeObjects() {
     for (int i = 0; i < objectCount; ++i) {
         TRenderable* object = objects[i];
         object->ownerData = &level;
-        if (object->getFlag()) {
+        const bool bakedIntoDisplayList = object->getFlag();
+        if (bakedIntoDisplayList) {
             if (displayList != 0) object->render();
             staticObjects[staticCount++] = object;
         } else {

@@ -125,6 +125,7 @@ TBoden::TBoden(const TString& heightImageName, const TString& mapImageName, cons
     if (lodCount < 1 || lodCount > kMaxLevels) {
         logOut() << "Ground: " << lodCount << " levels of detail asked for; using "
                  << (lodCount < 1 ? 1 : kMaxLevels) << "\n";
+        logFlush();
         lodCount = lodCount < 1 ? 1 : kMaxLevels;
     }
     createTableSize = tableSize < 0 || !table ? 0 : (tableSize > kCreateTableCapacity ? kCreateTableCapacity : tableSize);
@@ -167,6 +168,7 @@ bool TBoden::loadHeights(const char* path, int requestedTilesX, int requestedTil
     if (cause) {
         logOut() << "Ground: height image '" << path << "' " << cause << detail
                  << "; the ground is flat at height 512 and has no tiles\n";
+        logFlush();
         delete heightImage;
         heightImage = nullptr;
         return false;
@@ -198,6 +200,7 @@ TTgaImage* TBoden::loadLevelMap(const char* path) const {
     }
     if (cause.empty()) return map;
     logOut() << "Ground: level map '" << path << "' " << cause << "; no objects are placed\n";
+    logFlush();
     delete map;
     return nullptr;
 }
@@ -287,6 +290,7 @@ void TBoden::uploadIndexArray(TIndexArray* array, const char* what) {
     if (elementBuffer->name == 0 || elementBuffer->fillOffset + bytes > elementBuffer->size) {
         logOut() << "Ground: the element buffer has no room for " << bytes << " bytes of " << what
                  << "; they stay in memory\n";
+        logFlush();
         return;
     }
     array->useBuffer = engine->useVBO;
@@ -358,6 +362,7 @@ void TBoden::logUnplaced() const {
         if (unplacedValue[v]) values += (values.empty() ? "" : ", ") + std::to_string(v);
     logOut() << "Ground: level map '" << mapPath << "': " << unplacedPixels
              << " pixels have a value without a kind (" << values << "); nothing placed there\n";
+    logFlush();
 }
 
 void TBoden::linkTiles() {

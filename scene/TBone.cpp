@@ -1,26 +1,38 @@
 #include "scene/TBone.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "engine/Log.h"
 #include "platform/gl.h"
 #include "scene/TPffData.h"
 #include "scene/TSkeleton.h"
 
-// The names of the bones being built further up one recursion of
-// TBone::build: a parent chain that comes back to one of them is a cycle.
-struct TBuildChain {
-    const TString* name;
-    const TBuildChain* up;
+// What building bones looks up by name: the first part of each name (in
+// list order) and the bones the skeleton's trees hold.
+struct TBoneIndex {
+    std::unordered_map<std::string, TMeshPart*> parts;
+    std::unordered_map<std::string, TBone*> bones;
+
+    TBoneIndex(TSkeleton* owner, TPffData* model) {
+        for (TListNode<TMeshPart>* n = model->partList.head; n; n = n->next)
+            if (n->value) parts.emplace(n->value->name, n->value);
+        std::vector<TBone*> open;
+        for (TListNode<TBone>* r = owner->roots.head; r; r = r->next) open.push_back(r->value);
+        while (!open.empty()) {
+            TBone* bone = open.back();
+            open.pop_back();
+            bones.emplace(std::string(bone->name.buffer ? bone->name.buffer : "", bone->name.size()), bone);
+            for (TListNode<TBone>* c = bone->children.head; c; c = c->next) open.push_back(c->value);
+        }
+    }
 };
 
 namespace {
-
-TMeshPart* findPart(TPffData* model, const TString& name) {
-    for (TListNode<TMeshPart>* n = model->partList.head; n; n = n->next)
-        if (n->value && name.equals(n->value->name)) return n->value;
-    return nullptr;
-}
 
 // Puts key into list before the first key of greater or equal frame.
 void insertSorted(TList<TAnimKey>& list, TAnimKey* key) {
@@ -101,54 +113,90 @@ TMatrix TBone::normalizeRows(const TMatrix& m) {
 }
 
 TBone* TBone::build(TSkeleton* owner, const TString& boneName, TPffData* model) {
-    return buildChained(owner, boneName, model, nullptr);
+    if (!model) return nullptr;
+    TBoneIndex index(owner, model);
+    const std::string name(boneName.buffer ? boneName.buffer : "", static_cast<size_t>(boneName.size()));
+    return buildIndexed(owner, name.c_str(), index);
 }
 
-TBone* TBone::buildChained(TSkeleton* owner, const TString& boneName, TPffData* model, TBuildChain* chain) {
-    if (!isBoneName(boneName) || boneName.equals("none")) return nullptr;
-    for (TListNode<TBone>* r = owner->roots.head; r; r = r->next) {
-        TBone* existing = r->value->findByName(boneName);
-        if (existing) return existing;
-    }
-    for (const TBuildChain* c = chain; c; c = c->up) {
-        if (c->name->equals(boneName)) {
-            logOut() << "Skeleton: bone '" << boneName.copyTo(nullptr) << "' is its own ancestor; cycle cut there\n";
-            return nullptr;
-        }
-    }
-    TMeshPart* part = findPart(model, boneName);
-    if (!part) return nullptr;
+int TBone::buildAll(TSkeleton* owner, TPffData* model) {
+    if (!model) return 0;
+    TBoneIndex index(owner, model);
+    int made = 0;
+    for (TListNode<TMeshPart>* n = model->partList.head; n; n = n->next)
+        if (buildIndexed(owner, n->value->name, index)) ++made;
+    return made;
+}
 
-    const TMatrix matrix = normalizeRows(part->matrix);
-    TBuildChain link = {&boneName, chain};
-    TBone* parentBone = buildChained(owner, part->getParentName(), model, &link);
-    TBone* bone = new TBone(boneName, matrix, parentBone, owner, owner->skeletonEngine);
-    if (!parentBone) {
-        owner->roots.pushBack(bone, true);
-        owner->root = bone;
+// Walks up the parent names to the first that is no bone part, an existing
+// bone or a name met before on this walk (a cycle), then makes the bones of
+// the walk from the top down, so each parent exists before its child.
+TBone* TBone::buildIndexed(TSkeleton* owner, const char* boneName, TBoneIndex& index) {
+    std::vector<TMeshPart*> chain;  // the asked part first
+    std::unordered_set<std::string> onChain;
+    TBone* top = nullptr;           // the parent of the chain's last part
+    std::string name(boneName);
+    while (true) {
+        if ((!name.empty() && name[0] == '_') || name == "none") break;
+        const auto existing = index.bones.find(name);
+        if (existing != index.bones.end()) {
+            top = existing->second;
+            break;
+        }
+        if (onChain.count(name)) {
+            logOut() << "Skeleton: bone '" << name << "' is its own ancestor; cycle cut there\n";
+            logFlush();
+            break;
+        }
+        const auto part = index.parts.find(name);
+        if (part == index.parts.end()) break;
+        chain.push_back(part->second);
+        onChain.insert(name);
+        name = part->second->parentName;
     }
-    return bone;
+    TBone* parentBone = top;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        TMeshPart* part = *it;
+        TBone* bone = new TBone(TString(part->name), normalizeRows(part->matrix), parentBone, owner,
+                                owner->skeletonEngine);
+        if (!parentBone) {
+            owner->roots.pushBack(bone, true);
+            owner->root = bone;
+        }
+        index.bones.emplace(part->name, bone);
+        parentBone = bone;
+    }
+    return parentBone;
 }
 
 TBone* TBone::findByName(const TString& text) {
-    if (name.equals(text)) return this;
-    for (TListNode<TBone>* n = children.head; n; n = n->next) {
-        TBone* found = n->value->findByName(text);
-        if (found) return found;
+    std::vector<TBone*> open(1, this);
+    while (!open.empty()) {
+        TBone* bone = open.back();
+        open.pop_back();
+        if (bone->name.equals(text)) return bone;
+        const size_t at = open.size();
+        for (TListNode<TBone>* n = bone->children.head; n; n = n->next) open.push_back(n->value);
+        std::reverse(open.begin() + static_cast<long>(at), open.end());  // the first child on top
     }
     return nullptr;
 }
 
 bool TBone::addKey(const TAnimKey& key, int track) {
     if (track < 0 || track >= kTrackCount) return false;
-    if (!name.equals(key.boneName)) {
-        for (TListNode<TBone>* n = children.head; n; n = n->next)
-            if (n->value->addKey(key, track)) return true;
-        return false;
-    }
+    TBone* bone = findByName(TString(key.boneName));
+    if (!bone) return false;
+    TAnimKey* own = new TAnimKey(key.boneName, normalizeRows(key.matrix), key.frame);
+    own->skinMatrix = bone->inverseBind * own->matrix;
+    insertSorted(bone->tracks[track], own);
+    return true;
+}
+
+bool TBone::appendKey(const TAnimKey& key, int track) {
+    if (track < 0 || track >= kTrackCount) return false;
     TAnimKey* own = new TAnimKey(key.boneName, normalizeRows(key.matrix), key.frame);
     own->skinMatrix = inverseBind * own->matrix;
-    insertSorted(tracks[track], own);
+    tracks[track].pushBack(own, true);
     return true;
 }
 
@@ -159,7 +207,8 @@ void TBone::startTrack(int startTime, int track) {
     currentKey = keyCursor->next();
     blendTarget = currentKey->skinMatrix;
     if (startTime < 0) {
-        skinDelta = blendTarget.sub(skinMatrix).scale(1.0f / static_cast<float>(-startTime));
+        const long long blend = -static_cast<long long>(startTime);
+        skinDelta = blendTarget.sub(skinMatrix).scale(1.0f / static_cast<float>(blend));
     } else {
         // No time left to blend: the bone takes the first key's pose at once.
         skinMatrix = blendTarget;
@@ -169,7 +218,9 @@ void TBone::startTrack(int startTime, int track) {
 
 // The pose moves linearly between keys. When this step passes one or more
 // keys, the pose restarts from the last key passed toward the next one, so
-// it lands on every key's frame exactly whatever the step length.
+// it lands on every key's frame exactly whatever the step length. Frames
+// may lie anywhere in the int range, so their differences are taken in 64
+// bits.
 void TBone::update(int dt) {
     if (!currentKey) return;
     const int now = skeleton->time;
@@ -184,17 +235,32 @@ void TBone::update(int dt) {
     }
     skinMatrix = passed->skinMatrix;
     if (!currentKey) return;
-    const int span = currentKey->frame - passed->frame;
+    const long long span = static_cast<long long>(currentKey->frame) - passed->frame;
     if (span <= 0) return;
+    const long long since = static_cast<long long>(now) - passed->frame;
     skinDelta = currentKey->skinMatrix.sub(skinMatrix).scale(1.0f / static_cast<float>(span));
-    skinMatrix = skinMatrix.add(skinDelta.scale(static_cast<float>(now - passed->frame)));
+    skinMatrix = skinMatrix.add(skinDelta.scale(static_cast<float>(since)));
 }
 
+// Each bone with a parent starts at its own joint; before each child the
+// line starts again at this bone's joint. Walked with a stack of its own.
 void TBone::render() {
-    const float* t = drawMatrix.m + 12;
-    if (parent) glVertex3f(t[0], t[1], t[2]);
-    for (TListNode<TBone>* n = children.head; n; n = n->next) {
-        glVertex3f(t[0], t[1], t[2]);
-        n->value->render();
+    struct Step {
+        TBone* bone;
+        bool fromParent;  // put the parent's joint first
+    };
+    std::vector<Step> open(1, Step{this, false});
+    while (!open.empty()) {
+        const Step step = open.back();
+        open.pop_back();
+        if (step.fromParent) {
+            const float* p = step.bone->parent->drawMatrix.m + 12;
+            glVertex3f(p[0], p[1], p[2]);
+        }
+        const float* t = step.bone->drawMatrix.m + 12;
+        if (step.bone->parent) glVertex3f(t[0], t[1], t[2]);
+        const size_t at = open.size();
+        for (TListNode<TBone>* n = step.bone->children.head; n; n = n->next) open.push_back(Step{n->value, true});
+        std::reverse(open.begin() + static_cast<long>(at), open.end());
     }
 }

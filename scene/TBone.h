@@ -12,7 +12,7 @@
 
 class TPffData;
 class TSkeleton;
-struct TBuildChain;
+struct TBoneIndex;
 
 class TBone : public TRenderable {
 public:
@@ -44,8 +44,13 @@ public:
     // The bone of part `name` in the skeleton's trees: the existing one, or
     // a new one (its parent first). Null for a geometry name, "none", a name
     // no part carries, or a part already being built further up (a parent
-    // cycle, logged; the bone then becomes a root).
+    // cycle, logged; the bone then becomes a root). Walks the parent chain
+    // without recursion, so a chain of any length is built.
     static TBone* build(TSkeleton* skeleton, const TString& name, TPffData* model);
+    // build for every part of the model in list order, with one index of
+    // parts and bones by name for all of them (linear in the parts). Returns
+    // how many parts gave a bone.
+    static int buildAll(TSkeleton* skeleton, TPffData* model);
     // True when the name does not begin with "_".
     static bool isBoneName(const TString& name);
 
@@ -55,10 +60,16 @@ public:
     // this subtree, after the keys of lower or equal frame. False when no
     // bone has that name (the key is dropped) or track is out of range.
     bool addKey(const TAnimKey& key, int track);
+    // Files a copy of key at the end of tracks[track]; the caller hands the
+    // keys over in frame order. False for a track out of range.
+    bool appendKey(const TAnimKey& key, int track);
     // Starts tracks[track]: blends from the current pose to its first key
     // over -startTime time units. An empty track keeps the bone as it is.
     void startTrack(int startTime, int track);
     // Moves the pose on by dt; the skeleton's time has been advanced already.
+    // Keys are in frame order whatever their order in the file; between two
+    // keys the pose moves linearly, however far apart their frames lie in
+    // the int range (spans are taken in 64 bits).
     void update(int dt);
 
     // A line list joining every bone to its children at the bind pose
@@ -70,6 +81,6 @@ public:
     static TMatrix normalizeRows(const TMatrix& m);
 
 private:
-    static TBone* buildChained(TSkeleton* skeleton, const TString& name, TPffData* model, TBuildChain* chain);
+    static TBone* buildIndexed(TSkeleton* skeleton, const char* name, TBoneIndex& index);
     void clearCursor();
 };

@@ -75,6 +75,7 @@ void TGrid::setGround(THeightSource* g) {
 void TGrid::processCollisions() {
     if (inPass) {
         logOut() << "TGrid: collision pass started inside a running pass, skipped\n";
+        logFlush();
         return;
     }
     inPass = true;

@@ -13,6 +13,15 @@ bool validLayer(int layer) { return layer >= 0 && layer < TGridObject::kLayerCou
 
 }  // namespace
 
+TCollisionPass* TCollisionPass::running = nullptr;
+
+void TCollisionPass::mark(const TGridObject* object, int layer, State state) {
+    if (!busy || !validLayer(layer)) return;
+    for (Entry& e : layers[layer]) {
+        if (e.object == object && e.state < state) e.state = state;
+    }
+}
+
 TGridCell::TGridCell(const TVector& minCorner, const TVector& cellSize, TGrid* owner)
     : occupiedLayers(0),
       ground(nullptr),
@@ -31,6 +40,7 @@ bool TGridCell::contains(const TVector& p) const {
 TListNode<TGridObject>* TGridCell::insert(TGridObject* object, int layer) {
     if (!validLayer(layer)) {
         logOut() << "TGridCell: collision layer " << layer << " does not exist, object not filed\n";
+        logFlush();
         return nullptr;
     }
     TListNode<TGridObject>* node = lists[layer].pushFront(object, false);
@@ -50,15 +60,7 @@ void TGridCell::removeDestroyed(TListNode<TGridObject>* node, int layer) { remov
 
 void TGridCell::removeEntry(TListNode<TGridObject>* node, int layer, bool destroyed) {
     if (!node || !validLayer(layer)) return;
-    if (pass) {
-        // Only ever raise the mark: an object that moved out, came back and
-        // is then deleted must read as deleted.
-        for (TCollisionPass::Entry& e : pass->layers[layer]) {
-            if (e.object != node->value) continue;
-            if (destroyed) e.state = TCollisionPass::kDeleted;
-            else if (e.state == TCollisionPass::kPresent) e.state = TCollisionPass::kLeft;
-        }
-    }
+    if (pass) pass->mark(node->value, layer, destroyed ? TCollisionPass::kDeleted : TCollisionPass::kLeft);
     lists[layer].unlinkNode(node);
     if (layer == 0) return;
     if (lists[layer].isEmpty()) --occupiedLayers;
@@ -76,10 +78,13 @@ void TGridCell::processCollisions() {
     TCollisionPass& p = grid->cellPass;
     if (p.busy) {
         logOut() << "TGridCell: collision pass started inside a running pass, skipped\n";
+        logFlush();
         return;
     }
     p.busy = true;
     pass = &p;
+    TCollisionPass* const outer = TCollisionPass::running;
+    TCollisionPass::running = &p;
 
     takeSnapshot(p);
     for (const auto& pair : kLayerPairs) {
@@ -88,6 +93,7 @@ void TGridCell::processCollisions() {
     }
     if (ground) touchGround(p);
 
+    TCollisionPass::running = outer;
     pass = nullptr;
     p.busy = false;
 }

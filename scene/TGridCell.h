@@ -18,6 +18,7 @@ class THeightSource;
 // The objects one cell's pass works through, taken from its lists when the
 // pass starts. An object that leaves the cell during the pass is marked, so
 // the pass never calls a deleted object and stops testing one that moved away.
+// Deletions are marked wherever the object is by then (another cell, or none).
 struct TCollisionPass {
     enum State : uint8_t { kPresent = 0, kLeft = 1, kDeleted = 2 };
     struct Entry {
@@ -26,6 +27,16 @@ struct TCollisionPass {
     };
     std::vector<Entry> layers[4];
     bool busy = false;
+
+    // While the pass runs: raises the mark of the object's entries in the
+    // layer's list to state (a mark is never lowered: an object that moved
+    // out, came back and was deleted reads as deleted). Otherwise nothing.
+    void mark(const TGridObject* object, int layer, State state);
+
+    // The cell pass running now, null between passes (they run one at a
+    // time, on the program's one thread): an object being destroyed marks
+    // itself there, wherever it is filed by then.
+    static TCollisionPass* running;
 };
 
 class TGridCell {

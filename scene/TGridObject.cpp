@@ -10,7 +10,12 @@
 TGridObject::TGridObject(float m, int layer, TGrid* g)
     : velocity(), mass(m), cellNode(nullptr), cell(nullptr), grid(g), onGround(1), collisionLayer(layer) {}
 
-TGridObject::~TGridObject() { detachFromCell(true); }
+TGridObject::~TGridObject() {
+    // A contact handler may delete an object after moving it into another
+    // cell or out of the grid: the running pass must learn of it all the same.
+    if (TCollisionPass* pass = TCollisionPass::running) pass->mark(this, collisionLayer, TCollisionPass::kDeleted);
+    detachFromCell(true);
+}
 
 void TGridObject::placeOnGround(THeightSource* ground) {
     onGround = 1;

@@ -106,7 +106,10 @@ TMesh::~TMesh() {
 
 int TMesh::openModel(const TString& name) {
     const int fd = _open(name.copyTo(nullptr), _O_RDONLY | _O_BINARY);
-    if (fd < 0) logOut() << "Mesh: model file '" << name.copyTo(nullptr) << "' cannot be opened; mesh missing\n";
+    if (fd < 0) {
+        logOut() << "Mesh: model file '" << name.copyTo(nullptr) << "' cannot be opened; mesh missing\n";
+        logFlush();
+    }
     return fd;
 }
 
@@ -115,6 +118,7 @@ TPffData* TMesh::readModel(int fd, const TString& name, bool split) {
     TPffData* model = TPffData::load(fd, file.c_str());
     if (!model) {
         logOut() << "Mesh: model file '" << file << "' not loaded; mesh missing\n";
+        logFlush();
         return nullptr;
     }
     if (split) model->splitVertices();
@@ -148,6 +152,7 @@ bool TMesh::build(TPffData* model, TBufferObject* vb, TBufferObject* ib) {
     }
     if (totalVertices + 1 > INT_MAX / 4 || totalTriangles > INT_MAX / 9) {
         logOut() << "Mesh: model file '" << file << "' is too large to draw; mesh missing\n";
+        logFlush();
         markMissing();
         return false;
     }
@@ -186,11 +191,13 @@ bool TMesh::build(TPffData* model, TBufferObject* vb, TBufferObject* ib) {
 
     if (lastGroup < 0) {
         logOut() << "Mesh: model file '" << file << "' has no geometry part; mesh missing\n";
+        logFlush();
         markMissing();
         return false;
     }
     if (!groups[0].material) {
         logOut() << "Mesh: model file '" << file << "' has no material in its first group; mesh missing\n";
+        logFlush();
         markMissing();
         return false;
     }
@@ -306,6 +313,7 @@ bool TMesh::packArrays(TBufferObject* b, unsigned int target, Array* const* arra
     if (!fits(b, bytes)) {
         logOut() << "Mesh: model file '" << fileName.copyTo(nullptr) << "': the " << what
                  << " buffer has no room for " << bytes << " bytes; the arrays stay in memory\n";
+        logFlush();
         return false;
     }
     for (int i = 0; i < count; ++i) appendArray(arrays[i], b, target, engine->useVBO);

@@ -64,12 +64,18 @@ public:
     void draw(bool pass);
 
     void render() override { draw(false); }
+    // Static (baked into the ground tile's display list) when drawn in
+    // immediate mode.
     bool getFlag() override { return immediateMode != 0; }
     void renderSecondPass() override { draw(true); }
     // A new TSceneNode of this mesh at position, turned by angle, with the
     // model scale; the caller owns it (also for a missing mesh, which draws
     // nothing).
     TRenderable* createInstance(const TVector& position, float angle) override;
+
+    // Reads the model from fd and splits it when asked (no GL needed); null
+    // (logged) for a damaged file. The caller owns the result and closes fd.
+    static TPffData* readModel(int fd, const TString& fileName, bool split);
 
     // True when the model was read and has something to draw.
     bool isLoaded() const { return loaded; }
@@ -87,9 +93,6 @@ protected:
     // Opens a model file read-only in binary mode; -1 (logged) when it
     // cannot be opened.
     static int openModel(const TString& fileName);
-    // Reads the model from fd and splits it when asked; null (logged) for a
-    // damaged file. The caller owns the result and closes fd.
-    static TPffData* readModel(int fd, const TString& fileName, bool split);
     // Marks the mesh missing: nothing is drawn from now on.
     void markMissing();
     // The array's address for a gl*Pointer call, with the array buffer bound

@@ -38,6 +38,7 @@ TVertexArray* TMesh::texCoordsOfLayer(TMaterial* material, int layer) {
         logOut() << "Mesh: model file '" << fileName.copyTo(nullptr) << "': material '" << material->name
                  << "' layer " << layer << " reads texture-coordinate set " << set << " of " << texSetCount
                  << "; drawn with " << (texSetCount > 0 ? "set 0" : "no coordinates") << "\n";
+        logFlush();
     }
     return texSetCount > 0 ? texCoordArrays[0] : nullptr;
 }

@@ -23,6 +23,7 @@ TListNode<TMovingObject>* TMovingObject::registerIn(bool front) {
     if (ownerNode) return ownerNode;
     if (!world) {
         logOut() << "TMovingObject: no world, object not added to the object list\n";
+        logFlush();
         return nullptr;
     }
     ownerList = &world->objects;

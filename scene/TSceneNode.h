@@ -30,7 +30,8 @@ public:
     // Draws the mesh's surface at the position with the matrix; nothing
     // without a mesh.
     void render() override;
-    // The mesh's immediate-mode flag; false without a mesh.
+    // Static (baked into the ground tile's display list) when its mesh is;
+    // false without a mesh.
     bool getFlag() override;
     // Moves the node to the tile under its position when it has left its
     // own. Unfiled nodes, and nodes with no tile under them (beyond the

@@ -28,6 +28,7 @@ bool TShadowMap::read(const char* path, long long count) {
     const int fd = _open(path, _O_RDONLY | _O_BINARY);
     if (fd < 0) {
         logOut() << "Shadow map '" << path << "': cannot be opened; the ground is drawn unshaded\n";
+        logFlush();
         return false;
     }
     const long long got = readFully(fd, pixels, count);
@@ -36,11 +37,14 @@ bool TShadowMap::read(const char* path, long long count) {
     if (got != count) {
         logOut() << "Shadow map '" << path << "': holds " << (got < 0 ? 0 : got) << " of the " << count
                  << " bytes of a " << width << " x " << height << " map; the ground is drawn unshaded\n";
+        logFlush();
         return false;
     }
-    if (length > count)
+    if (length > count) {
         logOut() << "Shadow map '" << path << "': " << (length - count) << " bytes beyond the " << width << " x "
                  << height << " map are ignored\n";
+        logFlush();
+    }
     return true;
 }
 

@@ -1,6 +1,11 @@
 #include "scene/TSkeleton.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "engine/Log.h"
@@ -10,13 +15,23 @@
 
 namespace {
 
-// Copies the subtree of `from` below the copy `to`, keeping child order.
+// Copies the subtree of `from` below the copy `to`, keeping child order;
+// walked with a stack of its own, so a deep tree costs no recursion.
 void copyChildren(const TBone& from, TBone& to, TSkeleton* owner) {
-    for (TListNode<TBone>* n = from.children.head; n; n = n->next) {
-        TBone* child = new TBone(*n->value, &to, owner);
-        to.children.pushBack(child, true);
-        copyChildren(*n->value, *child, owner);
+    std::vector<std::pair<const TBone*, TBone*>> open(1, {&from, &to});
+    while (!open.empty()) {
+        const std::pair<const TBone*, TBone*> step = open.back();
+        open.pop_back();
+        for (TListNode<TBone>* n = step.first->children.head; n; n = n->next) {
+            TBone* child = new TBone(*n->value, step.second, owner);
+            step.second->children.pushBack(child, true);
+            open.push_back({n->value, child});
+        }
     }
+}
+
+std::string nameOf(const TString& text) {
+    return std::string(text.buffer ? text.buffer : "", static_cast<size_t>(text.size()));
 }
 
 }  // namespace
@@ -51,7 +66,13 @@ TSkeleton::TSkeleton(const TSkeleton& other)
 
 TSkeleton::~TSkeleton() { freeBones(); }
 
+// The bones go one by one from the array (which lists every bone of every
+// tree), so deleting a deep tree costs no recursion.
 void TSkeleton::freeBones() {
+    for (int i = 0; i < boneCount; ++i)
+        for (TListNode<TBone>* n = bones[i]->children.head; n; n = n->next) n->owns = false;
+    for (TListNode<TBone>* r = roots.head; r; r = r->next) r->owns = false;
+    for (int i = 0; i < boneCount; ++i) delete bones[i];
     delete[] bones;
     bones = nullptr;
     boneCount = 0;
@@ -63,9 +84,7 @@ int TSkeleton::build(TPffData* model) {
     freeBones();
     currentTrack = -1;
     if (!model) return 0;
-    int made = 0;
-    for (TListNode<TMeshPart>* n = model->partList.head; n; n = n->next)
-        if (TBone::build(this, n->value->getName(), model)) ++made;
+    const int made = TBone::buildAll(this, model);
     time = -1;
     listBones();
     if (roots.count() > 1) {
@@ -73,10 +92,23 @@ int TSkeleton::build(TPffData* model) {
         for (TListNode<TBone>* r = roots.head; r; r = r->next)
             logOut() << " '" << r->value->name.copyTo(nullptr) << "'";
         logOut() << "); one root bone expected\n";
+        logFlush();
     }
-    if (made != boneCount)
+    if (made != boneCount) {
         logOut() << "Skeleton: " << made << " bone parts give " << boneCount << " distinct bones\n";
+        logFlush();
+    }
     return boneCount;
+}
+
+int TSkeleton::countBones(TPffData* model) {
+    if (!model) return 0;
+    std::unordered_set<std::string> names;
+    for (TListNode<TMeshPart>* n = model->partList.head; n; n = n->next) {
+        const char* name = n->value->name;
+        if (name[0] != '_' && std::string(name) != "none") names.insert(name);
+    }
+    return static_cast<int>(names.size());
 }
 
 // Depth first, pre-order, with a stack kept as a list: take the front bone,
@@ -112,6 +144,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
         TAnimReader reader(fileName);
         if (!reader.isValid() || !reader.readKeys(keys)) {
             logOut() << "Skeleton: animation '" << file << "' not loaded\n";
+            logFlush();
             return -1;
         }
         reader.getHeader(header);
@@ -125,16 +158,31 @@ int TSkeleton::loadAnimation(const TString& fileName) {
     if (track < 0) {
         logOut() << "Skeleton: no free track for animation '" << file << "'; all " << kTrackCount
                  << " are taken\n";
+        logFlush();
         return -1;
     }
+    // Each bone's keys in file order (the list runs backwards), then sorted
+    // by frame keeping equal frames in file order, as filing them one by
+    // one would, at n log n.
+    std::unordered_map<std::string, int> boneIndex;
+    for (int b = 0; b < boneCount; ++b) boneIndex.emplace(nameOf(bones[b]->name), b);
+    std::vector<std::vector<const TAnimKey*>> perBone(static_cast<size_t>(boneCount));
     int dropped = 0;
-    for (TListNode<TAnimKey>* n = keys.head; n; n = n->next) {
-        bool added = false;
-        for (TListNode<TBone>* r = roots.head; r && !added; r = r->next) added = r->value->addKey(*n->value, track);
-        if (!added) ++dropped;
+    for (TListNode<TAnimKey>* n = keys.tail; n; n = n->prev) {
+        const auto bone = boneIndex.find(n->value->boneName);
+        if (bone == boneIndex.end()) ++dropped;
+        else perBone[static_cast<size_t>(bone->second)].push_back(n->value);
     }
-    if (dropped > 0)
+    for (int b = 0; b < boneCount; ++b) {
+        std::vector<const TAnimKey*>& list = perBone[static_cast<size_t>(b)];
+        std::stable_sort(list.begin(), list.end(),
+                         [](const TAnimKey* x, const TAnimKey* y) { return x->frame < y->frame; });
+        for (const TAnimKey* key : list) bones[b]->appendKey(*key, track);
+    }
+    if (dropped > 0) {
         logOut() << "Skeleton: animation '" << file << "': " << dropped << " keys name no bone, dropped\n";
+        logFlush();
+    }
     trackEnd[track] = header;
     trackLoaded[track] = true;
     return track;
@@ -143,6 +191,7 @@ int TSkeleton::loadAnimation(const TString& fileName) {
 void TSkeleton::startAnimation(int track, int startTime) {
     if (track < 0 || track >= kTrackCount) {
         logOut() << "Skeleton: animation track " << track << " does not exist; not started\n";
+        logFlush();
         return;
     }
     time = startTime;
@@ -162,6 +211,8 @@ void TSkeleton::advance(int dt) {
         restartAnimation();
         return;
     }
-    time += dt;
+    // The clock stops at the ends of the int range instead of wrapping.
+    const long long next = static_cast<long long>(time) + dt;
+    time = static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, next)));
     for (int b = 0; b < boneCount; ++b) bones[b]->update(dt);
 }

@@ -41,6 +41,10 @@ public:
     // model whose bones form more than one tree is logged; every tree is
     // kept and listed, the last root's tree first.
     int build(TPffData* model);
+    // The number of bones build would make of the model: the distinct names
+    // of its parts that are bone names (not "_..." and not "none"). Linear
+    // in the parts; lets a caller refuse a model before building it.
+    static int countBones(TPffData* model);
 
     // The first bone of the bones array with that name, or null.
     TBone* findBone(const TString& name) const;
@@ -57,7 +61,8 @@ public:
     // Starts the current track again at time -1000; nothing without one.
     virtual void restartAnimation();
     // At or past the track's end restarts it; otherwise moves the clock and
-    // every bone on by dt. Does nothing before a track was started.
+    // every bone on by dt (the clock stops at the ends of the int range).
+    // Does nothing before a track was started.
     void advance(int dt);
 
     int getBoneCount() const { return boneCount; }

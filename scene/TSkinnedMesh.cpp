@@ -37,24 +37,18 @@ void setRow(float* m, int r, const float* row) {
 TSkinnedMesh::TSkinnedMesh(const TString& name, TBufferObject* vb, TBufferObject* ib, TEngine* e, bool split)
     : TMesh(e), TSkeleton(e), vertexWeights(nullptr), weightArray(nullptr), boneIndexArray(nullptr), palette(nullptr) {
     fileName.assign(name);
-    const std::string file(fileName.copyTo(nullptr));
     const int fd = openModel(fileName);
     if (fd < 0) return;
-    TPffData* model = readModel(fd, fileName, split);
-    bool ok = model && TMesh::build(model, vb, ib);
-    std::vector<TSkinWeights*> blocks(static_cast<size_t>(lastGroup + 1), nullptr);
-    if (ok) ok = readSkin(fd, model, split, blocks.data());
+    std::vector<TSkinWeights*> blocks;
+    TPffData* model = readSkinnedModel(fd, fileName, split, blocks);
     _close(fd);
+    const bool ok = model && TMesh::build(model, vb, ib);
     if (ok) {
         TSkeleton::build(model);
-        if (boneCount > kMaxBones) {
-            logOut() << "Skinned mesh: model file '" << file << "' has " << boneCount << " bones, at most "
-                     << kMaxBones << " can be drawn; mesh missing\n";
-            ok = false;
-        }
+        buildSkinning(blocks.data());
+    } else {
+        markMissing();
     }
-    if (ok) buildSkinning(blocks.data());
-    else markMissing();
     for (TSkinWeights* b : blocks) delete b;
     delete model;
 }
@@ -74,21 +68,59 @@ TSkinnedMesh::~TSkinnedMesh() {
     delete[] palette;
 }
 
-// One block per draw group; block g belongs to the part at list position
-// g, which must be that group's geometry part.
-bool TSkinnedMesh::readSkin(int fd, TPffData* model, bool split, TSkinWeights** blocks) {
-    const std::string file(fileName.copyTo(nullptr));
-    for (int g = 0; g <= lastGroup; ++g) {
+TPffData* TSkinnedMesh::readSkinnedModel(int fd, const TString& name, bool split, std::vector<TSkinWeights*>& blocks) {
+    const std::string file(name.copyTo(nullptr));
+    blocks.clear();
+    TPffData* model = readModel(fd, name, false);
+    if (!model) return nullptr;
+    // Refused before any work is spent on it.
+    const int bones = TSkeleton::countBones(model);
+    if (bones > kMaxBones) {
+        logOut() << "Skinned mesh: model file '" << file << "' has " << bones << " bones, at most " << kMaxBones
+                 << " can be drawn; mesh missing\n";
+        logFlush();
+        delete model;
+        return nullptr;
+    }
+    if (split) model->splitVertices();
+    if (!readSkin(fd, file, model, split, blocks)) {
+        for (TSkinWeights* b : blocks) delete b;
+        blocks.clear();
+        delete model;
+        return nullptr;
+    }
+    return model;
+}
+
+// One block per geometry part; block g belongs to the part at list position
+// g (draw group g), which must be that geometry part.
+bool TSkinnedMesh::readSkin(int fd, const std::string& file, TPffData* model, bool split,
+                            std::vector<TSkinWeights*>& blocks) {
+    int groups = 0;
+    for (TListNode<TMeshPart>* n = model->partList.head; n; n = n->next)
+        if (n->value->name[0] == '_') ++groups;
+    for (int g = 0; g < groups; ++g) {
         TMeshPart* part = model->getPart(g);
         if (!part || part->name[0] != '_') {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " has no geometry part at its place; mesh missing\n";
+            logFlush();
             return false;
         }
-        blocks[g] = TSkinWeights::load(fd, file.c_str(), part->getStoredVertexCount());
-        if (!blocks[g] || (split && blocks[g]->remapToPart(*part) < 0)) {
+        blocks.push_back(TSkinWeights::load(fd, file.c_str(), part->getStoredVertexCount()));
+        // A block can name no more bones than a skeleton may have; more
+        // would make the weight table (split vertices x bones) out of all
+        // proportion to the file.
+        if (blocks.back() && blocks.back()->boneCount > kMaxBones) {
+            logOut() << "Skinned mesh: model file '" << file << "': skin block " << g << " names "
+                     << blocks.back()->boneCount << " bones, at most " << kMaxBones << " can be drawn; mesh missing\n";
+            logFlush();
+            return false;
+        }
+        if (!blocks.back() || (split && blocks.back()->remapToPart(*part) < 0)) {
             logOut() << "Skinned mesh: model file '" << file << "': skin block " << g
                      << " does not fit its part; mesh missing\n";
+            logFlush();
             return false;
         }
     }

@@ -6,6 +6,9 @@
 // its arrays and own a copy of its skeleton. A model that is not a valid
 // skinned model (see the constructor) is a missing mesh and draws nothing.
 
+#include <string>
+#include <vector>
+
 #include "engine/TMatrix.h"
 #include "scene/TMesh.h"
 #include "scene/TSkeleton.h"
@@ -26,14 +29,21 @@ public:
     TVertexArray* boneIndexArray; // 4 floats per vertex: their bone indices
     TMatrix** palette;            // boneCount pointers: each bone's skinMatrix
 
-    // Builds the mesh as TMesh does, then reads one skin-weight block per
-    // draw group (remapped to the split vertices when split is set), the
-    // skeleton and the per-vertex bone selection. Missing (logged) when the
-    // mesh is, when a block is damaged or does not match its group's part
-    // (the geometry parts must come first in the part list), or when the
-    // skeleton has more than 17 bones.
+    // Reads the model with readSkinnedModel, builds the mesh as TMesh does,
+    // then the skeleton and the per-vertex bone selection. Missing (logged)
+    // when the model is refused or the mesh cannot be built.
     TSkinnedMesh(const TString& fileName, TBufferObject* vertexBuffer, TBufferObject* indexBuffer, TEngine* engine,
                  bool split);
+    // The part of loading that needs no GL: reads the model from fd, refuses
+    // it at once when its parts make more than 17 bones, splits its vertices
+    // when asked, and reads one skin-weight block per geometry part into
+    // blocks (remapped to the split vertices when split is set). Returns the
+    // model, which the caller owns with the blocks, or null (one log line,
+    // blocks empty) when the file is damaged, has too many bones, or a
+    // block is damaged, names more than 17 bones or does not match its part
+    // (the geometry parts must come first in the part list). The caller
+    // closes fd.
+    static TPffData* readSkinnedModel(int fd, const TString& fileName, bool split, std::vector<TSkinWeights*>& blocks);
     // Frees the weights and the palette this template made.
     ~TSkinnedMesh() override;
 
@@ -74,7 +84,8 @@ protected:
     TSkinnedMesh(const TSkinnedMesh& shared, bool share);
 
 private:
-    bool readSkin(int fd, TPffData* model, bool split, TSkinWeights** blocks);
+    static bool readSkin(int fd, const std::string& file, TPffData* model, bool split,
+                         std::vector<TSkinWeights*>& blocks);
     void makePalette();
     void selectBones();
 };

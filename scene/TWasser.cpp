@@ -9,8 +9,8 @@
 #include "engine/TPBuffer.h"
 #include "engine/TString.h"
 #include "engine/TTextureLayer.h"
-#include "game/TReflectionDrawer.h"
 #include "platform/gl.h"
+#include "scene/TReflectionDrawer.h"
 
 namespace {
 

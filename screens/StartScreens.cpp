@@ -1,5 +1,6 @@
 #include "screens/StartScreens.h"
 
+#include "engine/Log.h"
 #include "engine/TCamera.h"
 #include "engine/TColor.h"
 #include "engine/TEngine.h"
@@ -25,6 +26,49 @@ TMaterial* makePictureMaterial(TEngine* engine, const char* name, const char* te
     return engine->addMaterial(TMaterialData(TString(name), black, black, black, 2.0f, 0, &layer));
 }
 
+TMaterial* loadPicture(TEngine* engine, const char* name, const char* textureFile) {
+    TMaterial* material = makePictureMaterial(engine, name, textureFile);
+    logOut() << "Lade " << name << " textur...\n";
+    if (!material) logOut() << "failed to startup texture\n";
+    logFlush();
+    return material;
+}
+
+void keepPicture(TEngine* engine, const char* file, const char* name, TMaterial** slots, int& count, int capacity,
+                 const char* owner) {
+    TMaterial* material = makePictureMaterial(engine, name, file);
+    logOut() << "Lade " << file << " textur... " << (material ? "ok.\n" : "failed.\n");
+    logFlush();
+    if (count >= capacity) {
+        logOut() << owner << ": no texture slot left for '" << file << "', picture not kept\n";
+        logFlush();
+    } else {
+        slots[count] = material;
+    }
+    ++count;
+}
+
+void beginPicture(TEngine* engine, TMaterial* material, float depth) {
+    engine->setMaterial(material);
+    engine->begin2D();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(60.0f, 0.0f, depth);
+}
+
+void stepFade(float& alpha, int fadingOut, int fadingIn, uint32_t& lastFadeStep, uint32_t now, uint32_t stepMs,
+              float step) {
+    if (now < lastFadeStep + stepMs) return;
+    lastFadeStep = now;
+    if (fadingOut) alpha += step;
+    else if (fadingIn) alpha -= step;
+    if (alpha < 0.0f) alpha = 0.0f;
+    if (alpha > 1.0f) alpha = 1.0f;
+}
+
 TCamera* makeStartCamera(TEngine* engine) {
     TCamera* camera = new TCamera();
     camera->direction = TVector(0.0f, 0.0f, 1.0f);
@@ -39,24 +83,6 @@ TCamera* makeStartCamera(TEngine* engine) {
     camera->updateFrustum();
     if (engine) camera->lightPosition = engine->lightPosition;
     return camera;
-}
-
-int takeWaitingMessages(bool keyEnds) {
-    int held = 0;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            held |= kQuitArrived;
-            continue;
-        }
-        if (keyEnds && msg.message == WM_KEYDOWN) {
-            held |= kKeyArrived;
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return held;
 }
 
 void drawPlainQuad(float x0, float y0, float x1, float y1) {
@@ -80,14 +106,7 @@ void drawLetterboxFade(TEngine* engine, float& alpha, int fadingOut, int fadingI
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         drawPlainQuad(0.0f, 0.0f, 640.0f, 480.0f);
         glDisable(GL_BLEND);
-        const uint32_t now = timeGetTime();
-        if (now >= lastFadeStep + kFadeStepMs) {
-            lastFadeStep = now;
-            if (fadingOut) alpha += kFadeStep;
-            else if (fadingIn) alpha -= kFadeStep;
-            if (alpha < 0.0f) alpha = 0.0f;
-            if (alpha > 1.0f) alpha = 1.0f;
-        }
+        stepFade(alpha, fadingOut, fadingIn, lastFadeStep, timeGetTime(), kFadeStepMs, kFadeStep);
     }
 
     // The letterbox bars.

@@ -1,9 +1,11 @@
 #pragma once
 // What the start screens (intro, logo, startup picture) and the main menu
-// share: their pictures are one-layer materials of the engine, their loops
-// take every waiting message of the thread before the next frame, and the
-// intro and logo draw the same black fade with letterbox bars over their
-// scene.
+// share: their pictures are one-layer materials of the engine (so are those
+// of the loading screen, the top bar and the in-game menus), the loading
+// screen, the startup picture and the main menu open their frame the same
+// way, and the intro and logo draw the same black fade with letterbox bars
+// over their scene. Their loops take every waiting message of the thread
+// before the next frame (pumpMessages with no window and no limit).
 
 #include <cstdint>
 
@@ -17,20 +19,32 @@ namespace startscreens {
 // black colours with alpha 1, float 2.0) added to the engine. The material
 // is the engine's; null only when the engine could not make one.
 TMaterial* makePictureMaterial(TEngine* engine, const char* name, const char* textureFile);
+// makePictureMaterial, logged as "Lade <name> textur..." and, when it could
+// not be made, "failed to startup texture".
+TMaterial* loadPicture(TEngine* engine, const char* name, const char* textureFile);
+// makePictureMaterial of a screen's numbered pictures, logged as
+// "Lade <file> textur... ok." or "failed.", kept in slots[count] while count
+// is below capacity (otherwise logged as "<owner>: no texture slot left
+// ..." and not kept); count goes up either way.
+void keepPicture(TEngine* engine, const char* file, const char* name, TMaterial** slots, int& count, int capacity,
+                 const char* owner);
+
+// Opens a full-screen picture's frame: the material, the overlay, a black
+// clear, white so that nothing drawn before tints the picture, and the
+// model-view matrix pushed and moved to (60, 0, depth), where a 480-wide
+// picture stands centred. The caller pops the matrix and ends the overlay.
+void beginPicture(TEngine* engine, TMaterial* material, float depth);
+
+// One step of a fade: once stepMs have passed since lastFadeStep (which then
+// becomes now), alpha moves by step, up while fading out, down while fading
+// in, and is kept in 0 .. 1.
+void stepFade(float& alpha, int fadingOut, int fadingIn, uint32_t& lastFadeStep, uint32_t now, uint32_t stepMs,
+              float step);
 
 // The camera of the intro and logo screens: at the origin looking along +z,
 // y up, its projection distances 0 and -2 (near plane at 2, no far plane),
 // lit by the engine's light. The caller owns it; never null.
 TCamera* makeStartCamera(TEngine* engine);
-
-// What takeWaitingMessages saw besides the messages it dispatched.
-enum { kQuitArrived = 1, kKeyArrived = 2 };
-
-// Takes every waiting message of the thread until none is left. WM_QUIT is
-// not dispatched; with keyEnds set neither is WM_KEYDOWN. Every other
-// message goes through TranslateMessage and DispatchMessageA. Returns the
-// kQuitArrived / kKeyArrived bits of what was held back.
-int takeWaitingMessages(bool keyEnds);
 
 // The fade and letterbox overlay of the intro and logo screens: while a fade
 // flag is set, a black quad of opacity alpha over the whole 640 x 480

@@ -9,7 +9,6 @@
 #include "game/TGame.h"
 #include "game/TItemBase.h"
 #include "game/TItemInstance.h"
-#include "platform/gl.h"
 #include "screens/TButton.h"
 #include "screens/TMenuFrame.h"
 #include "screens/TTopbar.h"
@@ -26,12 +25,6 @@ const char* const kHealCaption = "Heilen (100 Gold)";
 
 const float kButtonZ = -100.0f;
 const float kTextX = 100.0f;
-
-// Starts a text line of the overlay at (x, y).
-void lineAt(float x, float y) {
-    glLoadIdentity();
-    glTranslatef(x, y, 0.0f);
-}
 
 }  // namespace
 
@@ -82,14 +75,7 @@ TBurgMod* TBurgMenu::castle() const { return game ? game->castleKind : nullptr; 
 
 int TBurgMenu::run() {
     selected = -1;
-    quitFlag = false;
-    ShowCursor(TRUE);
-    if (engine) engine->screen = static_cast<TMenu*>(this);
-    TMenuFrame::holdGameInput(game);
-    updateLabels();
-    if (engine) TMenuFrame::runLoop(engine, quitFlag);
-    ShowCursor(FALSE);
-    return 0;
+    return TMenuFrame::runMenu(this, game, quitFlag, [this] { updateLabels(); });
 }
 
 LRESULT TBurgMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,25 +85,20 @@ LRESULT TBurgMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 void TBurgMenu::draw() {
     TMenuFrame::beginDraw(game);
     TMenu::draw();
-    drawTexts();
+    TMenuFrame::drawLines(font, kTextX, textLines());
     TMenuFrame::drawStatistics(font, dragon());
     TMenuFrame::endDraw(engine);
 }
 
-void TBurgMenu::drawTexts() {
-    if (!font) return;
-    glMatrixMode(GL_MODELVIEW);
-    if (TBurgMod* c = castle()) {
-        lineAt(kTextX, 320.0f);
-        font->print("Aktueller Goldstand: %4.1f", c->gold);
-    }
+std::vector<TMenuLine> TBurgMenu::textLines() const {
+    std::vector<TMenuLine> lines;
+    if (TBurgMod* c = castle()) lines.push_back({320.0f, TMenuFrame::format("Aktueller Goldstand: %4.1f", c->gold)});
     if (TItemBase* item = offer(selected)) {
         const TString name = item->getName();
-        lineAt(kTextX, 340.0f);
-        font->print("Gegenstand: %.*s", name.size(), name.buffer ? name.buffer : "");
-        lineAt(kTextX, 360.0f);
-        font->print("Kosten: %4.1f", priceOf(item));
+        lines.push_back({340.0f, TMenuFrame::format("Gegenstand: %.*s", name.size(), name.buffer ? name.buffer : "")});
+        lines.push_back({360.0f, TMenuFrame::format("Kosten: %4.1f", priceOf(item))});
     }
+    return lines;
 }
 
 void TBurgMenu::updateLabels() {
@@ -185,7 +166,7 @@ bool TBurgMenu::heal() {
     if (!c || !d || !(c->gold > kHealPrice)) return false;
     pay(kHealPrice);
     d->life = d->maxLife;
-    if (TTopbar* bar = TTopbar::existing()) bar->setLife(1.0f);
+    if (TTopbar* bar = game ? game->currentTopbar() : nullptr) bar->setLife(1.0f);
     return true;
 }
 
@@ -195,7 +176,7 @@ bool TBurgMenu::buyBalloon() {
     if (!c->buyBallon()) return false;  // logged by the castle kind; nothing paid
     pay(kBalloonPrice);
     const int count = c->getBalloonCount();
-    if (TTopbar* bar = TTopbar::existing()) bar->setBalloonCount(count);
+    if (TTopbar* bar = game ? game->currentTopbar() : nullptr) bar->setBalloonCount(count);
     logOut() << "Anz Ballone: " << count << "\n";
     return true;
 }

@@ -1,13 +1,17 @@
 #pragma once
 // TBurgMenu is the castle's shop, opened from the game near the castle and
-// closed back into it (run returns 0). Everything is paid from the castle's
-// gold: healing the dragon, a balloon, items of the game's catalogue into
-// the dragon's inventory; items can also be thrown out of the inventory.
+// closed back into it (run returns RESULT_GAME). Everything is paid from the
+// castle's gold: healing the dragon, a balloon, items of the game's
+// catalogue into the dragon's inventory; items can also be thrown out of the
+// inventory.
 // The menu owns its buttons; the game is not owned and must outlive it.
+
+#include <vector>
 
 #include "engine/TScreen.h"
 #include "screens/TButtonListener.h"
 #include "screens/TMenu.h"
+#include "screens/TMenuFrame.h"
 
 class TButton;
 class TBurgMod;
@@ -38,7 +42,7 @@ public:
 
     // Starts with no offer selected, shows the cursor, refreshes the
     // captions and runs the menu's loop until Esc, a right click or
-    // WM_QUIT; hides the cursor and returns 0.
+    // WM_QUIT; hides the cursor and returns RESULT_GAME.
     int run() override;
     // The in-game menus' handler (clicks, Esc, right click).
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -79,6 +83,9 @@ public:
     TItemBase* offer(int k) const;
     // What the castle asks for an item: armour x armour.
     static float priceOf(const TItemBase* item);
+    // The menu's own texts at x 100: the castle's gold, and the selected
+    // offer with its price while it exists.
+    std::vector<TMenuLine> textLines() const;
 
     // The menu's quit flag (one for the class).
     static bool quitFlag;
@@ -90,6 +97,4 @@ private:
     // The castle's gold, less the amount, through the castle kind (clamped,
     // the top bar follows).
     void pay(float amount);
-    // Gold, selected offer and its price, at x 100.
-    void drawTexts();
 };

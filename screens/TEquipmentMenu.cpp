@@ -71,16 +71,7 @@ TButton* TEquipmentMenu::makeButton(float x0, float y0, float x1, float y1, cons
 
 // ------------------------------------------------------------ the loop ----
 
-int TEquipmentMenu::run() {
-    quitFlag = false;
-    ShowCursor(TRUE);
-    if (engine) engine->screen = static_cast<TMenu*>(this);
-    TMenuFrame::holdGameInput(game);
-    updateLabels();
-    if (engine) TMenuFrame::runLoop(engine, quitFlag);
-    ShowCursor(FALSE);
-    return 0;
-}
+int TEquipmentMenu::run() { return TMenuFrame::runMenu(this, game, quitFlag, [this] { updateLabels(); }); }
 
 LRESULT TEquipmentMenu::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return TMenuFrame::handleMessage(this, quitFlag, window, message, wParam, lParam);

@@ -1,8 +1,8 @@
 #pragma once
 // TEquipmentMenu is the dragon's character sheet, opened from the game and
-// closed back into it (run returns 0): the five body slots laid out like a
-// body, the ten inventory slots, the statistics block and four "steigern"
-// buttons that spend the dragon's unspent points. A double click on a body
+// closed back into it (run returns RESULT_GAME): the five body slots laid
+// out like a body, the ten inventory slots, the statistics block and four
+// "steigern" buttons that spend the dragon's unspent points. A double click on a body
 // slot takes its item off into the inventory; a double click on an
 // inventory slot puts its item on. It owns its buttons; the game is not
 // owned and must outlive the menu.
@@ -36,7 +36,7 @@ public:
     ~TEquipmentMenu() override = default;
 
     // Shows the cursor, refreshes the captions and runs the menu's loop
-    // until Esc, a right click or WM_QUIT; hides the cursor and returns 0.
+    // until Esc, a right click or WM_QUIT; hides the cursor and returns RESULT_GAME.
     int run() override;
     // See TMenuFrame::handleMessage.
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;

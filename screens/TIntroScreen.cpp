@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
@@ -94,16 +95,7 @@ TIntroScreen::~TIntroScreen() {
 }
 
 void TIntroScreen::loadTexture(const char* file, const char* name) {
-    TMaterial* material = startscreens::makePictureMaterial(engine, name, file);
-    logOut() << "Lade " << file << " textur... " << (material ? "ok.\n" : "failed.\n");
-    logFlush();
-    if (textureCount >= kTextureSlots) {
-        logOut() << "Intro: no texture slot left for '" << file << "', picture not kept\n";
-        logFlush();
-    } else {
-        textures[textureCount] = material;
-    }
-    ++textureCount;
+    startscreens::keepPicture(engine, file, name, textures, textureCount, kTextureSlots, "Intro");
 }
 
 void TIntroScreen::fadeIn() {
@@ -158,7 +150,7 @@ int TIntroScreen::run() {
     while (!(done && alpha > 0.99f)) {
         engine->renderFrame();
         animate(timeGetTime());
-        if (startscreens::takeWaitingMessages(false) & startscreens::kQuitArrived) {
+        if (pumpMessages(nullptr, kAllWaitingMessages) & kPumpQuit) {
             // A closed window ends the program: fade out as Escape does.
             quitArrived = 1;
             onCharacter(VK_ESCAPE);

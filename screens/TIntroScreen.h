@@ -24,8 +24,9 @@ public:
     static constexpr int kTextureSlots = 10;
     // Texture slots in load order.
     enum { TEX_LOGO_SKY, TEX_CLOUD, TEX_CLOUD_SMALL, TEX_NEBEL, TEX_WOLKENBANK, TEX_NACHT, TEX_SKY_NEW };
-    // Result codes of run.
-    enum { RESULT_DONE = 2, RESULT_QUIT = 4 };
+    // What run returns when the screen ran to its end (the shell does
+    // nothing on it); a closed window gives RESULT_QUIT.
+    static constexpr int RESULT_DONE = 2;
 
     int phase;             // dragon animation phase 0, 1 or 2
     TMaterial** textures;  // kTextureSlots entries, owned array; the materials are the engine's

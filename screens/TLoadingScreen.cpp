@@ -5,14 +5,11 @@
 #include <new>
 
 #include "engine/Log.h"
-#include "engine/TColor.h"
 #include "engine/TEngine.h"
 #include "engine/TFont.h"
 #include "engine/TMaterial.h"
-#include "engine/TMaterialData.h"
-#include "engine/TString.h"
-#include "engine/TTextureLayer.h"
 #include "platform/gl.h"
+#include "screens/StartScreens.h"
 
 namespace {
 
@@ -61,14 +58,10 @@ void TLoadingScreen::destroyInstance() {
 }
 
 TLoadingScreen::TLoadingScreen(TEngine* e) : TRenderable(e) {
-    const TTextureLayer layer(TString("loading_2.tga"), 1.0f, 1.0f, 0, 0);
-    const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
-    material = engine->addMaterial(TMaterialData(TString("loading"), black, black, black, 2.0f, 0, &layer));
+    material = startscreens::makePictureMaterial(engine, "loading", "loading_2.tga");
     logOut() << "Lade loding textur...\n";
-    if (!material) {
-        logOut() << "failed to load texutre\n";
-        logFlush();
-    }
+    if (!material) logOut() << "failed to load texutre\n";
+    logFlush();
     font = engine->getFont(-14, 400);
 }
 
@@ -89,16 +82,7 @@ void TLoadingScreen::advance(float step) {
 }
 
 void TLoadingScreen::draw() {
-    engine->setMaterial(material);
-    engine->begin2D();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    // Whatever was drawn before must not tint the picture.
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(60.0f, 0.0f, -18.0f);
+    startscreens::beginPicture(engine, material, -18.0f);
     // The picture's last 32 rows fall below the screen.
     drawQuad(kPictureSize, kPictureSize, 1.0f, 1.0f, 0.07f);
 

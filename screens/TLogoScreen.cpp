@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
@@ -74,16 +75,7 @@ TLogoScreen::~TLogoScreen() {
 }
 
 void TLogoScreen::loadTextures(const char* file, const char* name) {
-    TMaterial* material = startscreens::makePictureMaterial(engine, name, file);
-    logOut() << "Lade " << file << " textur... " << (material ? "ok.\n" : "failed.\n");
-    logFlush();
-    if (logoTextureCount >= kTextureSlots) {
-        logOut() << "Logo screen: no texture slot left for '" << file << "', picture not kept\n";
-        logFlush();
-    } else {
-        textures[logoTextureCount] = material;
-    }
-    ++logoTextureCount;
+    startscreens::keepPicture(engine, file, name, textures, logoTextureCount, kTextureSlots, "Logo screen");
 }
 
 void TLogoScreen::drawQuad(float x, float y, float z, float w, float h, bool mirrored) {
@@ -146,7 +138,7 @@ int TLogoScreen::run() {
     while (!(done && alpha > 0.99f)) {
         engine->renderFrame();
         advance(timeGetTime());
-        if (startscreens::takeWaitingMessages(false) & startscreens::kQuitArrived) {
+        if (pumpMessages(nullptr, kAllWaitingMessages) & kPumpQuit) {
             // A closed window ends the program: fade out as Escape does.
             quitArrived = 1;
             TSound::getInstance()->stopMusic(music);

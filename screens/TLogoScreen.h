@@ -19,8 +19,9 @@ class TProperties;
 class TLogoScreen : public TRenderable, public TScreen {
 public:
     static constexpr int kTextureSlots = 10;
-    // Result codes of run.
-    enum { RESULT_DONE = 2, RESULT_QUIT = 4 };
+    // What run returns when the screen ran to its end (the shell does
+    // nothing on it); a closed window gives RESULT_QUIT.
+    static constexpr int RESULT_DONE = 2;
 
     TMaterial** textures;  // kTextureSlots entries, owned array; the materials are the engine's
     int music;             // music slot of the logo sound; -1 none

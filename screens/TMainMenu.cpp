@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TEngine.h"
 #include "engine/TSound.h"
 #include "platform/gl.h"
@@ -39,13 +40,6 @@ void sheetQuad(float x, float y, float w, float h, float s0, float s1, float tTo
     glEnd();
 }
 
-TMaterial* pictureWithLog(TEngine* engine, const char* name, const char* file) {
-    TMaterial* material = startscreens::makePictureMaterial(engine, name, file);
-    logOut() << "Lade " << name << " textur...\n";
-    if (!material) logOut() << "failed to startup texture\n";
-    logFlush();
-    return material;
-}
 
 }  // namespace
 
@@ -77,8 +71,8 @@ TMainMenu::TMainMenu(TEngine* e)
       switchSound(-1),
       enterSound(-1),
       quitArrived(0) {
-    materials[0] = pictureWithLog(engine, "menu_512", "menu_512.tga");
-    materials[1] = pictureWithLog(engine, "menu_nebel", "menu_nebel.tga");
+    materials[0] = startscreens::loadPicture(engine, "menu_512", "menu_512.tga");
+    materials[1] = startscreens::loadPicture(engine, "menu_nebel", "menu_nebel.tga");
     TSound* sound = TSound::getInstance();
     music = sound->loadMusic(1, "sound/valdrun.mp3", true);
     switchSound = sound->loadSound("sound/switch.wav", 0);
@@ -112,15 +106,7 @@ void TMainMenu::fadeOut() {
 
 void TMainMenu::draw() {
     const uint32_t now = timeGetTime();
-    engine->setMaterial(materials[0]);
-    engine->begin2D();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    // Whatever was drawn before must not tint the picture.
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(60.0f, 0.0f, -108.0f);
+    startscreens::beginPicture(engine, materials[0], -108.0f);
 
     // The background: the left 300 texels of the sheet.
     sheetQuad(0.0f, 0.0f, 300.0f, 480.0f, 0.0f, 300.0f / kSheet, 1.0f, 0.0f);
@@ -139,6 +125,7 @@ void TMainMenu::advanceGlow(uint32_t now) {
     glowCounter = (glowCounter + 1) % kGlowTableSize;
     glowFrame = glowTable[glowCounter];
     logOut() << "effekt " << glowFrame << "\n";
+    logFlush();
 }
 
 void TMainMenu::drawItem(int item, int frame) {
@@ -152,13 +139,7 @@ void TMainMenu::drawFade(uint32_t now) {
     if (!fadingOut && !fadingIn) return;
     glColor4f(0.0f, 0.0f, 0.0f, alpha);
     startscreens::drawPlainQuad(0.0f, 0.0f, 480.0f, 480.0f);
-    if (now >= lastFadeStep + kFadeStepMs) {
-        lastFadeStep = now;
-        if (fadingOut) alpha += kFadeStep;
-        else if (fadingIn) alpha -= kFadeStep;
-        if (alpha < 0.0f) alpha = 0.0f;
-        if (alpha > 1.0f) alpha = 1.0f;
-    }
+    startscreens::stepFade(alpha, fadingOut, fadingIn, lastFadeStep, now, kFadeStepMs, kFadeStep);
 }
 
 // ------------------------------------------------------------ the loop ----
@@ -179,7 +160,7 @@ int TMainMenu::run() {
 
     while (!(done && alpha > 0.99f)) {
         engine->renderFrame();
-        if (startscreens::takeWaitingMessages(false) & startscreens::kQuitArrived) {
+        if (pumpMessages(nullptr, kAllWaitingMessages) & kPumpQuit) {
             // A closed window ends the program: fade out as Enter does.
             quitArrived = 1;
             done = 1;

@@ -20,8 +20,9 @@ public:
     static constexpr int kMaterialSlots = 4;
     static constexpr int kItemCount = 3;
     static constexpr int kGlowTableSize = 10;
-    // Result codes of run.
-    enum { RESULT_PLAY = 0, RESULT_QUIT = 4 };
+    // What run returns for "Spiel starten" and "Weiterspielen": into the
+    // game. "Beenden" and a closed window give RESULT_QUIT.
+    static constexpr int RESULT_PLAY = RESULT_GAME;
 
     TMaterial** materials;  // [0] "menu_512", [1] "menu_nebel"; owned array, the materials are the engine's
     int done;               // Enter was pressed or the window was closed

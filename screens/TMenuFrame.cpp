@@ -1,43 +1,48 @@
 #include "screens/TMenuFrame.h"
 
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TCamera.h"
-#include "engine/TColor.h"
 #include "engine/TEngine.h"
 #include "engine/TFont.h"
-#include "engine/TMaterialData.h"
-#include "engine/TTextureLayer.h"
+#include "engine/TScreen.h"
 #include "game/TDrache.h"
 #include "game/TGame.h"
 #include "platform/gl.h"
+#include "screens/StartScreens.h"
 #include "screens/TMenu.h"
 
 TMaterial* TMenuFrame::createMaterial(TEngine* engine, const char* name) {
     if (!engine) return nullptr;
-    const TTextureLayer layer(TString("menu_elemente.tga"), 1.0f, 1.0f, 0, 0);
-    const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
-    TMaterial* material = engine->addMaterial(TMaterialData(TString(name), black, black, black, 2.0f, 0, &layer));
-    if (!material) logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+    TMaterial* material = startscreens::makePictureMaterial(engine, name, "menu_elemente.tga");
+    if (!material) {
+        logOut() << "Menu material '" << name << "' cannot be made; the menu draws without it\n";
+        logFlush();
+    }
     return material;
+}
+
+int TMenuFrame::runMenu(TMenu* menu, TGame* game, bool& quit, const std::function<void()>& refreshLabels) {
+    quit = false;
+    ShowCursor(TRUE);
+    TEngine* engine = menu->engine;
+    if (engine) engine->screen = menu;
+    holdGameInput(game);
+    refreshLabels();
+    if (engine) runLoop(engine, quit);
+    ShowCursor(FALSE);
+    return TScreen::RESULT_GAME;
 }
 
 void TMenuFrame::runLoop(TEngine* engine, bool& quit) {
     while (!quit) {
         engine->renderFrame();
-        MSG msg;
-        int taken = 0;
-        while (taken < kMaxMessagesPerPass && PeekMessageA(&msg, engine->window, 0, 0, PM_REMOVE)) {
-            ++taken;
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (pumpMessages(engine->window, kMaxMessagesPerPass) & kPumpQuit) quit = true;
     }
 }
 
@@ -105,33 +110,39 @@ void TMenuFrame::turnView(TCamera* camera, float angle) {
     camera->updateFrustum();
 }
 
-namespace {
-
-void lineAt(float y) {
-    glLoadIdentity();
-    glTranslatef(400.0f, y, 0.0f);
+std::string TMenuFrame::format(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return written < 0 ? std::string() : std::string(text);
 }
 
-}  // namespace
+std::vector<TMenuLine> TMenuFrame::statisticsLines(const TDrache* d) {
+    if (!d) return {};
+    return {
+        {320.0f, format("Last aktuell/maximal: %4.0f/%4.0f", d->load, d->maxLoad)},
+        {340.0f, format("Ruestungsklasse: %4.0f", d->armour)},
+        {360.0f, format("Lebensenergie aktuell/maximal: %4.0f/%4.0f", d->life, d->maxLife)},
+        {380.0f, format("Level %i Exp: aktuell/level Up: %4.0f/%4.0f", d->level, d->experience, d->nextLevelAt)},
+        {400.0f, format("Feuerkraft: %4.1f", d->firepower)},
+        {420.0f, format("Geschwindigkeit: %4.1f", d->speed)},
+        {440.0f, format("Uebrige Punkte: %i", d->unspentPoints)},
+    };
+}
 
-void TMenuFrame::drawStatistics(TFont* font, const TDrache* d) {
-    if (!font || !d) return;
+void TMenuFrame::drawLines(TFont* font, float x, const std::vector<TMenuLine>& lines) {
+    if (!font) return;
     glMatrixMode(GL_MODELVIEW);
-    lineAt(320.0f);
-    font->print("Last aktuell/maximal: %4.0f/%4.0f", d->load, d->maxLoad);
-    lineAt(340.0f);
-    font->print("Ruestungsklasse: %4.0f", d->armour);
-    lineAt(360.0f);
-    font->print("Lebensenergie aktuell/maximal: %4.0f/%4.0f", d->life, d->maxLife);
-    lineAt(380.0f);
-    font->print("Level %i Exp: aktuell/level Up: %4.0f/%4.0f", d->level, d->experience, d->nextLevelAt);
-    lineAt(400.0f);
-    font->print("Feuerkraft: %4.1f", d->firepower);
-    lineAt(420.0f);
-    font->print("Geschwindigkeit: %4.1f", d->speed);
-    lineAt(440.0f);
-    font->print("Uebrige Punkte: %i", d->unspentPoints);
+    for (const TMenuLine& line : lines) {
+        glLoadIdentity();
+        glTranslatef(x, line.y, 0.0f);
+        font->print("%s", line.text.c_str());
+    }
 }
+
+void TMenuFrame::drawStatistics(TFont* font, const TDrache* d) { drawLines(font, 400.0f, statisticsLines(d)); }
 
 void TMenuFrame::endDraw(TEngine* engine) {
     if (engine) engine->end2D();

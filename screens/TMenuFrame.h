@@ -5,6 +5,10 @@
 // transparent menu and the dragon's statistics block). Each menu keeps its
 // own quit flag and calls these in its run, handleMessage and draw.
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "engine/TVector.h"
 #include "platform/win32.h"
 
@@ -15,6 +19,12 @@ class TFont;
 class TGame;
 class TMaterial;
 class TMenu;
+
+// One line of a menu's text: its height on the overlay and its words.
+struct TMenuLine {
+    float y;
+    std::string text;
+};
 
 class TMenuFrame {
 public:
@@ -36,9 +46,14 @@ public:
     // draws with whatever texture is current.
     static TMaterial* createMaterial(TEngine* engine, const char* name);
 
-    // Menu run, step 2: until quit is set, one frame, then at most 100 of
-    // the engine window's messages; WM_QUIT sets quit, every other message
-    // is translated and dispatched.
+    // A menu's run: quit cleared, the cursor shown, the menu the engine's
+    // screen, the game's input held, the captions refreshed (refreshLabels),
+    // then the loop until quit, and the cursor hidden again. Returns
+    // TScreen::RESULT_GAME: back into the game.
+    static int runMenu(TMenu* menu, TGame* game, bool& quit, const std::function<void()>& refreshLabels);
+    // The menu's loop: until quit is set, one frame, then at most 100 of the
+    // engine window's messages; WM_QUIT sets quit, every other message is
+    // translated and dispatched.
     static void runLoop(TEngine* engine, bool& quit);
 
     // The in-game menu handler: left clicks and double clicks inside the
@@ -52,13 +67,20 @@ public:
     // While a menu is open, the game behind it runs without the player's
     // input: no key is held and the cursor does not turn the dragon.
     static void holdGameInput(TGame* game);
-    // Drawing frame, steps 1 to 3 up to the menu itself: the game's frame,
-    // the view turned by kViewTurn about z, the overlay begun with the
-    // colour (1, 1, 1, 0.5).
+    // The drawing up to the menu itself: the game's frame, the view turned
+    // by kViewTurn about z, the overlay begun with the colour
+    // (1, 1, 1, 0.5).
     static void beginDraw(TGame* game);
     // The dragon's statistics block at x 400, y 320 to 440.
     static void drawStatistics(TFont* font, const TDrache* dragon);
-    // Step 5: leaves the overlay.
+    // The lines of that block; none without a dragon.
+    static std::vector<TMenuLine> statisticsLines(const TDrache* dragon);
+    // Prints the lines at x, each from a fresh model-view matrix translated
+    // to (x, y, 0).
+    static void drawLines(TFont* font, float x, const std::vector<TMenuLine>& lines);
+    // A printf-formatted text.
+    static std::string format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    // Leaves the overlay once the menu and its statistics are drawn.
     static void endDraw(TEngine* engine);
     // Turns the camera's direction by angle (radians) about the z axis and
     // sets its up vector to (0, 0, 1).

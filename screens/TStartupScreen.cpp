@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/Log.h"
+#include "engine/MessagePump.h"
 #include "engine/TEngine.h"
 #include "platform/gl.h"
 #include "screens/StartScreens.h"
@@ -24,10 +25,7 @@ void TStartupScreen::destroyInstance() {
 }
 
 TStartupScreen::TStartupScreen(TEngine* e) : TRenderable(e), material(nullptr) {
-    material = startscreens::makePictureMaterial(engine, "startup", "startup.tga");
-    logOut() << "Lade startup textur...\n";
-    if (!material) logOut() << "failed to startup texture\n";
-    logFlush();
+    material = startscreens::loadPicture(engine, "startup", "startup.tga");
 }
 
 TStartupScreen::~TStartupScreen() {
@@ -36,15 +34,7 @@ TStartupScreen::~TStartupScreen() {
 }
 
 void TStartupScreen::draw() {
-    engine->setMaterial(material);
-    engine->begin2D();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    // Whatever was drawn before must not tint the picture.
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glTranslatef(60.0f, 0.0f, -108.0f);
+    startscreens::beginPicture(engine, material, -108.0f);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex3f(0.0f, 480.0f, 0.0f);
@@ -61,12 +51,12 @@ void TStartupScreen::draw() {
 
 int TStartupScreen::run() {
     engine->screen = this;
-    int held = 0;
+    unsigned held = 0;
     while (!held) {
         engine->renderFrame();
-        held = startscreens::takeWaitingMessages(true);
+        held = pumpMessages(nullptr, kAllWaitingMessages, true);  // a key ends the screen
     }
-    return (held & startscreens::kQuitArrived) ? RESULT_QUIT : RESULT_DONE;
+    return (held & kPumpQuit) ? RESULT_QUIT : RESULT_DONE;
 }
 
 LRESULT TStartupScreen::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,8 +12,9 @@ class TProperties;
 
 class TStartupScreen : public TRenderable, public TScreen {
 public:
-    // Result codes of run.
-    enum { RESULT_DONE = 0, RESULT_QUIT = 4 };
+    // What run returns when a key ended the screen; a closed window gives
+    // RESULT_QUIT.
+    static constexpr int RESULT_DONE = 0;
 
     TMaterial* material;  // "startup", the engine's; null when it could not be made
 

@@ -5,15 +5,12 @@
 #include <new>
 
 #include "engine/Log.h"
-#include "engine/TColor.h"
 #include "engine/TEngine.h"
 #include "engine/TFont.h"
 #include "engine/TMaterial.h"
-#include "engine/TMaterialData.h"
-#include "engine/TString.h"
-#include "engine/TTextureLayer.h"
 #include "platform/gl.h"
 #include "platform/win32.h"
+#include "screens/StartScreens.h"
 
 namespace {
 
@@ -70,9 +67,8 @@ void TTopbar::destroyInstance() {
 
 TTopbar::TTopbar(TEngine* e) : TRenderable(e) {
     logOut() << "Lade topbar textur...\n";
-    const TTextureLayer layer(TString("menu_elemente.tga"), 1.0f, 1.0f, 0, 0);
-    const TColor black(0.0f, 0.0f, 0.0f, 1.0f);
-    material = engine->addMaterial(TMaterialData(TString("topbar"), black, black, black, 2.0f, 0, &layer));
+    logFlush();
+    material = startscreens::makePictureMaterial(engine, "topbar", "menu_elemente.tga");
     if (!material) {
         logOut() << "failed to startup texture\n";
         logFlush();

@@ -14,7 +14,7 @@ void expectVector(const TVector& v, float x, float y, float z) {
     EXPECT_NEAR(v.z, z, 1e-5f);
 }
 
-TEST(TPlane, FromPointsAndFromPointAndDirection) {
+TEST(TPlaneTest, FromPointsAndFromPointAndDirection) {
     TPlane p;
     p.fromPoints(TVector(0, 0, 0), TVector(1, 0, 0), TVector(1, 1, 0));
     expectVector(p.edge1, -1, 0, 0);
@@ -37,7 +37,7 @@ TEST(TPlane, FromPointsAndFromPointAndDirection) {
     EXPECT_FLOAT_EQ(p.d, -3.0f);
 }
 
-TEST(TCamera, DefaultAxesAndView) {
+TEST(TCameraTest, DefaultAxesAndView) {
     TCamera camera;
     expectVector(camera.getDirection(), 0, 0, 1);
     expectVector(camera.getPosition(), 0, 0, 0);
@@ -54,7 +54,7 @@ TEST(TCamera, DefaultAxesAndView) {
     expectVector(camera.getLightPosition(), 1, 2, 3);
 }
 
-TEST(TCamera, ViewFollowsEyeAndDirection) {
+TEST(TCameraTest, ViewFollowsEyeAndDirection) {
     TCamera camera;
     camera.setPosition(TVector(10, 20, 30));
     // The eye maps to the origin; a point one unit along the direction to z = 1.
@@ -69,7 +69,7 @@ TEST(TCamera, ViewFollowsEyeAndDirection) {
     expectVector(TVector(10, 19, 30).transform(camera.view), 0, 1, 0);
 }
 
-TEST(TCamera, ProjectionEntries) {
+TEST(TCameraTest, ProjectionEntries) {
     TCamera camera;
     const float* m = camera.projection.m;
     EXPECT_FLOAT_EQ(m[0], 0.625f);
@@ -92,7 +92,7 @@ TEST(TCamera, ProjectionEntries) {
     EXPECT_FLOAT_EQ(m[15], 3.0f);
 }
 
-TEST(TCamera, FrustumPlanesOfTheDefaultCamera) {
+TEST(TCameraTest, FrustumPlanesOfTheDefaultCamera) {
     TCamera camera;
     // Front plane through the apex (0, 0, -28), normal along the direction.
     expectVector(camera.planes[0].point, 0, 0, -28);
@@ -107,7 +107,7 @@ TEST(TCamera, FrustumPlanesOfTheDefaultCamera) {
     expectVector(camera.planes[1].normal, -4.0f / 3.0f, 0, 4.0f / 3.0f);
 }
 
-TEST(TCamera, SphereVisibility) {
+TEST(TCameraTest, SphereVisibility) {
     TCamera camera;
     // The frustum opens from the apex against the direction.
     EXPECT_TRUE(camera.isSphereVisible(TVector(0, 0, -100), 1.0f));

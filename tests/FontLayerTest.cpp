@@ -15,7 +15,7 @@ HFONT arial(int height, int weight, const char* face = "Arial") {
                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face);
 }
 
-TEST(FontLayer, SelectingFonts) {
+TEST(FontLayerTest, SelectingFonts) {
     HDC dc = GetDC(nullptr);
     GLYPHMETRICS gm;
     // Nothing selected yet: no glyphs.
@@ -34,7 +34,7 @@ TEST(FontLayer, SelectingFonts) {
     EXPECT_EQ(GetGlyphOutlineA(nullptr, 'A', GGO_METRICS, &gm, 0, nullptr, &kIdentity), GDI_ERROR);
 }
 
-TEST(FontLayer, GreyBitmapsAndMetrics) {
+TEST(FontLayerTest, GreyBitmapsAndMetrics) {
     HDC dc = GetDC(nullptr);
     HFONT font = arial(-20, 400);
     ASSERT_NE(SelectObject(dc, font), nullptr);
@@ -74,7 +74,7 @@ TEST(FontLayer, GreyBitmapsAndMetrics) {
     EXPECT_EQ(GetGlyphOutlineA(dc, 'W', GGO_BITMAP, &gm, 0, nullptr, &kIdentity), GDI_ERROR);
 }
 
-TEST(FontLayer, CellHeightAndBoldWeight) {
+TEST(FontLayerTest, CellHeightAndBoldWeight) {
     HDC dc = GetDC(nullptr);
     GLYPHMETRICS em, cell, bold;
     ASSERT_NE(SelectObject(dc, arial(-40, 400)), nullptr);

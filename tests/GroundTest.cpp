@@ -139,7 +139,7 @@ std::unique_ptr<TBoden> plainGround(int lods = 4) {
 
 // ------------------------------------------------------------- heights ----
 
-TEST(GroundHeights, FollowTheEncodingAndAre512OutsideTheImage) {
+TEST(GroundHeightsTest, FollowTheEncodingAndAre512OutsideTheImage) {
     writeTga("rule.tga", 32, 32, 24, [](int x, int y) -> Bytes {
         if (x == 1 && y == 0) return {255, 255, 255};
         if (x == 2 && y == 0) return {0x12, 0x34, 0x56};
@@ -157,7 +157,7 @@ TEST(GroundHeights, FollowTheEncodingAndAre512OutsideTheImage) {
         EXPECT_FLOAT_EQ(ground->getGridHeight(p.first, p.second), 512.0f) << p.first << ", " << p.second;
 }
 
-TEST(GroundHeights, AreInterpolatedBilinearly) {
+TEST(GroundHeightsTest, AreInterpolatedBilinearly) {
     auto ground = plainGround();
     EXPECT_FLOAT_EQ(ground->getHeight(TVector(10, 20, 0)), ground->getGridHeight(10, 20));
     const float mid = (ground->getGridHeight(10, 20) + ground->getGridHeight(11, 20)) * 0.5f;
@@ -174,7 +174,7 @@ TEST(GroundHeights, AreInterpolatedBilinearly) {
     EXPECT_FLOAT_EQ(ground->getHeight(TVector(nan, 10, 0)), 512.0f);
 }
 
-TEST(GroundHeights, TilesHoldTheirSamples) {
+TEST(GroundHeightsTest, TilesHoldTheirSamples) {
     auto ground = plainGround();
     ASSERT_EQ(ground->tilesX * ground->tilesY, 16);
     EXPECT_EQ(ground->samplesX, 17);
@@ -207,7 +207,7 @@ TEST(GroundHeights, TilesHoldTheirSamples) {
 
 // ----------------------------------------------------- level of detail ----
 
-TEST(GroundDetail, LevelGrowsWithTheDistanceRatio) {
+TEST(GroundDetailTest, LevelGrowsWithTheDistanceRatio) {
     EXPECT_EQ(TBoden::levelForRatio(0.0f, 7), 0);
     EXPECT_EQ(TBoden::levelForRatio(1.0f, 7), 0);
     EXPECT_EQ(TBoden::levelForRatio(1.9f, 7), 0);
@@ -221,7 +221,7 @@ TEST(GroundDetail, LevelGrowsWithTheDistanceRatio) {
     EXPECT_EQ(TBoden::levelForRatio(std::numeric_limits<float>::quiet_NaN(), 7), 0);
 }
 
-TEST(GroundDetail, UpdateChoosesLevelsByDistanceAndKeepsVisibleNeighboursOneApart) {
+TEST(GroundDetailTest, UpdateChoosesLevelsByDistanceAndKeepsVisibleNeighboursOneApart) {
     auto ground = plainGround(7);
     TCamera camera;
     camera.setDirection(TVector(-1, 0, 0));  // looking along +x
@@ -256,7 +256,7 @@ TEST(GroundDetail, UpdateChoosesLevelsByDistanceAndKeepsVisibleNeighboursOneApar
     }
 }
 
-TEST(GroundDetail, SeamPassLowersOnlyVisibleNeighbours) {
+TEST(GroundDetailTest, SeamPassLowersOnlyVisibleNeighbours) {
     auto ground = plainGround(7);
     ground->drawList.clear();
     TBodenTile* a = ground->tiles[0];
@@ -310,7 +310,7 @@ bool inside(double px, double py, const double (&x)[3], const double (&y)[3]) {
 
 }  // namespace
 
-TEST(GroundIndices, StayInsideEveryTileWhateverItsShape) {
+TEST(GroundIndicesTest, StayInsideEveryTileWhateverItsShape) {
     // Tiles of 24 x 40 samples: no level divides both evenly.
     writeHeights("odd.tga", 48, 80);
     auto ground = makeGround("odd.tga", "no_map.tga", 2, 7);
@@ -332,7 +332,7 @@ TEST(GroundIndices, StayInsideEveryTileWhateverItsShape) {
 // tile is covered without holes, and every segment of the edge that the
 // tile across draws (samples 2^level of that tile apart) is also an edge of
 // one of this tile's triangles, so the two surfaces close along the seam.
-TEST(GroundIndices, TilesOfAnyTwoNeighbouringLevelsMeetWithoutGaps) {
+TEST(GroundIndicesTest, TilesOfAnyTwoNeighbouringLevelsMeetWithoutGaps) {
     writeHeights("seams.tga", 96, 96);
     const int lods = 5;
     auto ground = makeGround("seams.tga", "no_map.tga", 3, lods);
@@ -406,7 +406,7 @@ TEST(GroundIndices, TilesOfAnyTwoNeighbouringLevelsMeetWithoutGaps) {
 
 // ------------------------------------------------------ tiles as nodes ----
 
-TEST(GroundTiles, AreFoundByPositionUpToTheEdges) {
+TEST(GroundTilesTest, AreFoundByPositionUpToTheEdges) {
     auto ground = plainGround();
     EXPECT_EQ(ground->getTileAt(TVector(0, 0, 0)), ground->tiles[0]);
     EXPECT_EQ(ground->getTileAt(TVector(15.99f, 0, 0)), ground->tiles[0]);
@@ -427,7 +427,7 @@ TEST(GroundTiles, AreFoundByPositionUpToTheEdges) {
     EXPECT_EQ(tile->getTileAt(TVector(-40, 40, 0)), nullptr);
 }
 
-TEST(GroundTiles, FileNodesAndLoseEachExactlyOnce) {
+TEST(GroundTilesTest, FileNodesAndLoseEachExactlyOnce) {
     auto ground = plainGround();
     TBodenTile* tile = ground->tiles[0];
     std::vector<Marker*> nodes;
@@ -458,7 +458,7 @@ TEST(GroundTiles, FileNodesAndLoseEachExactlyOnce) {
     EXPECT_TRUE(tile->children.isEmpty());
 }
 
-TEST(GroundTiles, NodesMoveBetweenTilesAndKeepTheirTileBeyondTheGround) {
+TEST(GroundTilesTest, NodesMoveBetweenTilesAndKeepTheirTileBeyondTheGround) {
     auto ground = plainGround();
     TSceneNode* node = new TSceneNode(nullptr, TVector(5, 5, 0), 0.0f, nullptr, true);
     ground->tiles[0]->addChild(node);
@@ -478,7 +478,7 @@ TEST(GroundTiles, NodesMoveBetweenTilesAndKeepTheirTileBeyondTheGround) {
     EXPECT_TRUE(ground->tiles[6]->children.isEmpty());
 }
 
-TEST(GroundTiles, NodesOutlivingTheGroundAreUnfiled) {
+TEST(GroundTilesTest, NodesOutlivingTheGroundAreUnfiled) {
     Marker* node = new Marker(TVector(1, 1, 0), false, 0);
     {
         auto ground = plainGround();
@@ -490,7 +490,7 @@ TEST(GroundTiles, NodesOutlivingTheGroundAreUnfiled) {
 
 // ----------------------------------------------------------- placement ----
 
-TEST(GroundPlacement, MakesOneObjectPerMapPixelThroughItsKind) {
+TEST(GroundPlacementTest, MakesOneObjectPerMapPixelThroughItsKind) {
     writeHeights("place_h.tga", 64, 64);
     struct Pixel {
         int x, y, v;
@@ -541,7 +541,7 @@ TEST(GroundPlacement, MakesOneObjectPerMapPixelThroughItsKind) {
     delete castle.made[0];
 }
 
-TEST(GroundPlacement, NeedsAUsableLevelMapOfTheHeightsSize) {
+TEST(GroundPlacementTest, NeedsAUsableLevelMapOfTheHeightsSize) {
     writeHeights("pm_h.tga", 64, 64);
     const auto one = [](int x, int y) -> Bytes { return {0, 0, static_cast<unsigned char>(x == 5 && y == 5 ? 50 : 0), 0}; };
     writeTga("pm_32.tga", 64, 64, 32, one);
@@ -568,7 +568,7 @@ TEST(GroundPlacement, NeedsAUsableLevelMapOfTheHeightsSize) {
 
 // --------------------------------------------------------- damaged input ----
 
-TEST(GroundDamagedInput, UnusableHeightsGiveAFlatGroundWithoutTiles) {
+TEST(GroundDamagedInputTest, UnusableHeightsGiveAFlatGroundWithoutTiles) {
     writeHeights("bad_size.tga", 62, 64);
     writeTga("bad_depth.tga", 64, 64, 16, [](int, int) { return Bytes{1, 2, 3}; });
     writeFile("bad_short.tga", Bytes(40, 0));
@@ -602,7 +602,7 @@ TEST(GroundDamagedInput, UnusableHeightsGiveAFlatGroundWithoutTiles) {
     EXPECT_FLOAT_EQ(deep->getGridHeight(7, 9), plain->getGridHeight(7, 9));
 }
 
-TEST(GroundDamagedInput, ShadowMapsReadExactlyTheirBytesOrTurnWhite) {
+TEST(GroundDamagedInputTest, ShadowMapsReadExactlyTheirBytesOrTurnWhite) {
     auto ground = plainGround();
     Bytes exact(64 * 64);
     for (size_t i = 0; i < exact.size(); ++i) exact[i] = static_cast<unsigned char>(i * 7);

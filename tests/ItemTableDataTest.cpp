@@ -43,7 +43,7 @@ std::string field(const std::vector<unsigned char>& d, size_t at, size_t size, b
 
 }  // namespace
 
-TEST(ItemTableData, RecordsNameExistingModelsAndDragonSlots) {
+TEST(ItemTableDataTest, RecordsNameExistingModelsAndDragonSlots) {
     const std::vector<unsigned char> d = readAll(binaryDir() + "/itemdata/items.itm");
     ASSERT_GE(d.size(), 4u);
     const int32_t count = i32(d, 0);

@@ -86,7 +86,7 @@ std::string textOf(const TItem* item) {
     return std::string(s.buffer, static_cast<size_t>(s.size()));
 }
 
-TEST(ItemTable, GeneratedTableListsItsRecordsBackwards) {
+TEST(ItemTableTest, GeneratedTableListsItsRecordsBackwards) {
     const std::vector<uint8_t> bytes = testdata::readBuildFile("itemdata/items.itm");
     ASSERT_GE(bytes.size(), 4u);
     int32_t count;
@@ -124,7 +124,7 @@ TEST(ItemTable, GeneratedTableListsItsRecordsBackwards) {
     delete list;
 }
 
-TEST(ItemTable, SaveAndLoadKeepEveryFieldInReverseOrder) {
+TEST(ItemTableTest, SaveAndLoadKeepEveryFieldInReverseOrder) {
     TItemList* first = loadBytes(table({{"eins", "a.pff", 1.5f, 7.25f, 1.0f, 1},
                                         {"zwei", "b.pff", 2.5f, 8.5f, 2.0f, 2},
                                         {"drei", "c.pff", 3.5f, 9.75f, 3.0f, 3}}));
@@ -152,7 +152,7 @@ TEST(ItemTable, SaveAndLoadKeepEveryFieldInReverseOrder) {
     delete second;
 }
 
-TEST(ItemTable, EmptyMissingAndNegativeTablesGiveEmptyLists) {
+TEST(ItemTableTest, EmptyMissingAndNegativeTablesGiveEmptyLists) {
     for (int32_t count : {0, -1, -100000}) {
         TItemList* list = loadBytes(table(count, {{"eins", "a.pff"}}));
         ASSERT_NE(nullptr, list);
@@ -168,7 +168,7 @@ TEST(ItemTable, EmptyMissingAndNegativeTablesGiveEmptyLists) {
     delete shortCount;
 }
 
-TEST(ItemTable, TextsWithoutTheirZeroAreCopiedBoundedByTheirFields) {
+TEST(ItemTableTest, TextsWithoutTheirZeroAreCopiedBoundedByTheirFields) {
     const std::string longName(40, 'N');
     const std::string longText(140, 'T');
     TItemList* list = loadBytes(table({{longName, longText, 1, 1, 1, 2}, {"kurz", "x.pff", 1, 1, 1, 3}}));
@@ -196,7 +196,7 @@ TEST(ItemTable, TextsWithoutTheirZeroAreCopiedBoundedByTheirFields) {
     EXPECT_EQ(0, sack.getName().size());
 }
 
-TEST(ItemTable, RecordsTheDragonCannotWearAreLeftOut) {
+TEST(ItemTableTest, RecordsTheDragonCannotWearAreLeftOut) {
     const float nan = std::nanf("");
     TItemList* list = loadBytes(table({{"null", "a", 1, 1, 1, 0},
                                        {"kopf", "b", 1, 1, 1, 1},
@@ -214,7 +214,7 @@ TEST(ItemTable, RecordsTheDragonCannotWearAreLeftOut) {
     delete list;
 }
 
-TEST(ItemTable, NoMoreRecordsThanTheGameHolds) {
+TEST(ItemTableTest, NoMoreRecordsThanTheGameHolds) {
     std::vector<Record> many;
     for (int i = 0; i < 40; ++i) many.push_back({"item" + std::to_string(i), "m.pff", 1, 1, 1, 1 + i % 5});
     TItemList* list = loadBytes(table(many));
@@ -229,7 +229,7 @@ TEST(ItemTable, NoMoreRecordsThanTheGameHolds) {
     delete huge;
 }
 
-TEST(ItemTable, DamagedCopiesOfTheGeneratedTable) {
+TEST(ItemTableTest, DamagedCopiesOfTheGeneratedTable) {
     const std::vector<uint8_t> bytes = testdata::readBuildFile("itemdata/items.itm");
     ASSERT_EQ(4u + 176u * 7u, bytes.size());
 

@@ -24,7 +24,7 @@ TMatrix rigid(float angle, const TVector& t) {
 
 }  // namespace
 
-TEST(TVector, ArithmeticAndProducts) {
+TEST(TVectorTest, ArithmeticAndProducts) {
     const TVector a(1, 2, 3), b(4, -5, 6);
     expectVec(a + b, 5, -3, 9);
     expectVec(a - b, -3, 7, -3);
@@ -37,18 +37,18 @@ TEST(TVector, ArithmeticAndProducts) {
     expectVec(TVector(3, 0, 4).normalized(), 0.6f, 0, 0.8f);
 }
 
-TEST(TVector, DegenerateCasesAreNotGuarded) {
+TEST(TVectorTest, DegenerateCasesAreNotGuarded) {
     const TVector z = TVector().normalized();
     EXPECT_FALSE(std::isfinite(z.x));
     EXPECT_FALSE(std::isfinite((TVector(1, 1, 1) / 0.0f).x));
 }
 
-TEST(TVector, FromLParamReadsUnsignedHalves) {
+TEST(TVectorTest, FromLParamReadsUnsignedHalves) {
     expectVec(TVector::fromLParam(0xffff0001u), 1, 65535, 0);
     expectVec(TVector::fromLParam((200u << 16) | 320u), 320, 200, 0);
 }
 
-TEST(TMatrix, ProductAppliesThisFirstThenOther) {
+TEST(TMatrixTest, ProductAppliesThisFirstThenOther) {
     const TMatrix rot = TMatrix::rotationZ(3.14159265f / 2);
     const TMatrix move = TMatrix::translation(TVector(10, 0, 0));
     // rot first, then move: (1,0,0) -> (0,1,0) -> (10,1,0)
@@ -59,7 +59,7 @@ TEST(TMatrix, ProductAppliesThisFirstThenOther) {
     expectVec(TVector().transform(m), 1, 2, 3);
 }
 
-TEST(TMatrix, InverseRigidUndoesTheTransform) {
+TEST(TMatrixTest, InverseRigidUndoesTheTransform) {
     const TMatrix m = rigid(1.1f, TVector(-4, 7, 2.5f));
     const TMatrix inv = m.inverseRigid();
     const TVector p(3, -1, 8);
@@ -69,7 +69,7 @@ TEST(TMatrix, InverseRigidUndoesTheTransform) {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(id.m[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-5f) << i;
 }
 
-TEST(TMatrix, RotationPartDropsTranslationKeepsLayout) {
+TEST(TMatrixTest, RotationPartDropsTranslationKeepsLayout) {
     TMatrix m = rigid(0.4f, TVector(5, 6, 7));
     m.m[3] = 9;
     const TMatrix r = m.rotationPart();
@@ -82,7 +82,7 @@ TEST(TMatrix, RotationPartDropsTranslationKeepsLayout) {
     EXPECT_EQ(r.m[4], m.m[4]);
 }
 
-TEST(TMatrix, ElementWiseHelpers) {
+TEST(TMatrixTest, ElementWiseHelpers) {
     TMatrix a, b;
     b.m[7] = 2;
     const TMatrix s = a.add(b).sub(a).scale(3);
@@ -90,7 +90,7 @@ TEST(TMatrix, ElementWiseHelpers) {
     EXPECT_EQ(s.m[0], 3);
 }
 
-TEST(TColor, FourFloatsInOrder) {
+TEST(TColorTest, FourFloatsInOrder) {
     const TColor c(0.1f, 0.2f, 0.3f, 0.4f);
     const float* p = c.data();
     EXPECT_FLOAT_EQ(p[0], 0.1f);

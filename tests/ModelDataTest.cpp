@@ -265,7 +265,7 @@ Vec translation(const float* m) { return {m[12], m[13], m[14]}; }
 
 }  // namespace
 
-TEST(ModelData, EveryModelParsesToItsEndWithOneUniquelyNamedMaterial) {
+TEST(ModelDataTest, EveryModelParsesToItsEndWithOneUniquelyNamedMaterial) {
     const std::set<std::string> engineMaterials = {"stdMat",    "boden",      "wasser",       "feuer",
                                                    "feuerpartikel", "blutpartikel", "magiepartikel", "minimapmat",
                                                    "skyboxmat", "burgMenu",   "equipmentMenu", "topbar"};
@@ -295,7 +295,7 @@ TEST(ModelData, EveryModelParsesToItsEndWithOneUniquelyNamedMaterial) {
     }
 }
 
-TEST(ModelData, MaterialTexturesExistAsPowerOfTwoTgas) {
+TEST(ModelDataTest, MaterialTexturesExistAsPowerOfTwoTgas) {
     for (const ModelSpec& spec : kModels) {
         const Model m = loadModel(spec.path, spec.skinned);
         ASSERT_TRUE(m.ok) << spec.path;
@@ -320,7 +320,7 @@ TEST(ModelData, MaterialTexturesExistAsPowerOfTwoTgas) {
     EXPECT_GT(opaque, 1000);
 }
 
-TEST(ModelData, DragonMaterialCarriesColourNormalMapAndCubeMap) {
+TEST(ModelDataTest, DragonMaterialCarriesColourNormalMapAndCubeMap) {
     const Model m = loadModel("mods/drache/mesh.pff", true);
     ASSERT_TRUE(m.ok);
     const std::vector<Layer>& layers = m.materials[0].layers;
@@ -339,7 +339,7 @@ TEST(ModelData, DragonMaterialCarriesColourNormalMapAndCubeMap) {
     EXPECT_GT(flat, normal.pixels.size() / 30);
 }
 
-TEST(ModelData, SkinnedModelsHaveBonesFirstAndSoundWeights) {
+TEST(ModelDataTest, SkinnedModelsHaveBonesFirstAndSoundWeights) {
     const struct {
         const char* path;
         std::vector<std::string> required;
@@ -386,7 +386,7 @@ TEST(ModelData, SkinnedModelsHaveBonesFirstAndSoundWeights) {
     }
 }
 
-TEST(ModelData, AnimationsLoopOverEveryBone) {
+TEST(ModelDataTest, AnimationsLoopOverEveryBone) {
     const struct {
         const char* model;
         const char* anim;
@@ -456,7 +456,7 @@ WingTrack wingTrack(const char* anim) {
 
 }  // namespace
 
-TEST(ModelData, DragonTracksBeatBankAndDiffer) {
+TEST(ModelDataTest, DragonTracksBeatBankAndDiffer) {
     const WingTrack cruise = wingTrack("mods/drache/ani2.pff");
     const WingTrack fast = wingTrack("mods/drache/ani.pff");
     const WingTrack dive = wingTrack("mods/drache/ani4.pff");
@@ -472,7 +472,7 @@ TEST(ModelData, DragonTracksBeatBankAndDiffer) {
     EXPECT_LT(right.leftMean, right.rightMean - 20.0f);
 }
 
-TEST(ModelData, ModelsFitTheirCollisionSpheres) {
+TEST(ModelDataTest, ModelsFitTheirCollisionSpheres) {
     // Static models: 100 units per world unit, +z up; dwarf 200, dragon 100.
     const struct {
         const char* path;
@@ -506,7 +506,7 @@ TEST(ModelData, ModelsFitTheirCollisionSpheres) {
     EXPECT_GT(zMax - zMin, 8.0f * across);
 }
 
-TEST(ModelData, LevelMeshesFitTheSharedBuffers) {
+TEST(ModelDataTest, LevelMeshesFitTheSharedBuffers) {
     // Per mesh: (V + 1) vertices of position, normal and one coordinate pair
     // per set (plus weights and bone indices when skinned); 12 surface and 36
     // shadow index bytes per triangle. The ground adds its shared indices.
@@ -550,7 +550,7 @@ void skinMatrix(const float* pose, const float* bind, float* out) {
 
 }  // namespace
 
-TEST(ModelData, AnimatedMeshesKeepTheirShape) {
+TEST(ModelDataTest, AnimatedMeshesKeepTheirShape) {
     // Skinning every vertex with every key pose keeps the body together: no
     // vertex flies off (a weight on the wrong bone or a pose that is not
     // absolute would throw vertices far out).
@@ -602,7 +602,7 @@ TEST(ModelData, AnimatedMeshesKeepTheirShape) {
     }
 }
 
-TEST(ModelData, WornItemsSitAtTheirSlotsBones) {
+TEST(ModelDataTest, WornItemsSitAtTheirSlotsBones) {
     // A worn model is drawn with its bone's skinning matrix, so it is made at
     // the dragon's bind pose around that bone: the bone's joint is the nearest.
     const Model dragon = loadModel("mods/drache/mesh.pff", true);

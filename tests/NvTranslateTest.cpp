@@ -30,7 +30,7 @@ std::string arbOf(const std::string& body) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(NvTranslate, RegistersAttributesAndParametersMapToTheirArbNames) {
+TEST(NvTranslateTest, RegistersAttributesAndParametersMapToTheirArbNames) {
     const std::string arb = arbOf(
         "MOVR R0, f[COL0];\n"
         "MOVH H12, f[COL1];\n"
@@ -51,7 +51,7 @@ TEST(NvTranslate, RegistersAttributesAndParametersMapToTheirArbNames) {
     EXPECT_EQ(arb.substr(arb.size() - 4), "END\n");
 }
 
-TEST(NvTranslate, SuffixesSwizzlesAndModifiers) {
+TEST(NvTranslateTest, SuffixesSwizzlesAndModifiers) {
     const std::string arb = arbOf(
         "MADX_SAT R0.xy, -R1.wzyx, R2.x, R3;\n"
         "MULH_SAT R4, |R1.xxyy|, -|R2|;\n"
@@ -63,7 +63,7 @@ TEST(NvTranslate, SuffixesSwizzlesAndModifiers) {
     EXPECT_TRUE(contains(arb, "RCP R5.w, R4.y;"));
 }
 
-TEST(NvTranslate, TextureInstructionsKeepUnitAndTarget) {
+TEST(NvTranslateTest, TextureInstructionsKeepUnitAndTarget) {
     const std::string arb = arbOf(
         "TEX R0, f[TEX0], TEX0, 2D;\n"
         "TXP R1, f[TEX4], TEX2, 2D;\n"
@@ -79,7 +79,7 @@ TEST(NvTranslate, TextureInstructionsKeepUnitAndTarget) {
     EXPECT_TRUE(contains(arb, "TEX R5, fragment.texcoord[1], texture[5], RECT;"));
 }
 
-TEST(NvTranslate, ConstantsDefinitionsAndDeclarations) {
+TEST(NvTranslateTest, ConstantsDefinitionsAndDeclarations) {
     const NvTranslation t = translate(
         "!!FP1.0\n"
         "DEFINE half = 0.5;\n"
@@ -107,7 +107,7 @@ TEST(NvTranslate, ConstantsDefinitionsAndDeclarations) {
     EXPECT_FLOAT_EQ(t.declarations[1].value[3], 0.0f);
 }
 
-TEST(NvTranslate, ComparisonsAndReflectionAreBuiltFromArbInstructions) {
+TEST(NvTranslateTest, ComparisonsAndReflectionAreBuiltFromArbInstructions) {
     const std::string arb = arbOf(
         "SGTR R0, R1, R2;\n"
         "SLER R0, R1, R2;\n"
@@ -128,7 +128,7 @@ TEST(NvTranslate, ComparisonsAndReflectionAreBuiltFromArbInstructions) {
     EXPECT_TRUE(contains(arb, "MOV R5.xyz, nvxs1;"));
 }
 
-TEST(NvTranslate, ConditionCodesAndKill) {
+TEST(NvTranslateTest, ConditionCodesAndKill) {
     const std::string arb = arbOf(
         "MOVRC RC.x, f[TEX5].x;\n"
         "KIL LT.x;\n"
@@ -148,14 +148,14 @@ TEST(NvTranslate, ConditionCodesAndKill) {
     EXPECT_TRUE(contains(arb, "KIL -nvxone;"));
 }
 
-TEST(NvTranslate, CommentsAndWindowsLineEndingsAreAccepted) {
+TEST(NvTranslateTest, CommentsAndWindowsLineEndingsAreAccepted) {
     const NvTranslation t = translate("!!FP1.0\r\n# comment; MOVR R0, R1;\r\nMOVR o[COLR], f[COL0]; # tail\r\nEND\r\n");
     EXPECT_TRUE(t.error.empty()) << t.error;
     EXPECT_TRUE(contains(t.arb, "MOV result.color, fragment.color.primary;"));
     EXPECT_FALSE(contains(t.arb, "R0"));
 }
 
-TEST(NvTranslate, BrokenTextsAreRefusedWithTheirLine) {
+TEST(NvTranslateTest, BrokenTextsAreRefusedWithTheirLine) {
     struct Case {
         const char* text;
         const char* error;
@@ -174,6 +174,14 @@ TEST(NvTranslate, BrokenTextsAreRefusedWithTheirLine) {
         {"!!FP1.0\nMOVR R0.yx, R1;\nEND", "bad write mask"},
         {"!!FP1.0\nMOVR R0, f[TEX8];\nEND", "unknown fragment attribute f[TEX8]"},
         {"!!FP1.0\nMOVR R0, p[64];\nEND", "parameter p[64] out of range"},
+        // Numbers that would wrap around in an int are out of range too.
+        {"!!FP1.0\nMOVR R0, p[4294967296];\nEND", "parameter p[4294967296] out of range"},
+        {"!!FP1.0\nMOVR R0, p[99999999999999999999999];\nEND", "parameter p[99999999999999999999999] out of range"},
+        {"!!FP1.0\nMOVR R4294967296, R1;\nEND", "register 'R4294967296' out of range"},
+        {"!!FP1.0\nMOVR R0, H4294967297;\nEND", "register 'H4294967297' out of range"},
+        {"!!FP1.0\nMOVR R0, R2147483648;\nEND", "register 'R2147483648' out of range"},
+        {"!!FP1.0\nMOVR R0, 1e999;\nEND", "number '1e999' out of range"},
+        {"!!FP1.0\nDEFINE k = {1, 2.5.1};\nEND", "malformed number '2.5.1'"},
         {"!!FP1.0\nTEX R0, f[TEX0], TEX8, 2D;\nEND", "expected a texture unit TEX0-TEX7"},
         {"!!FP1.0\nTEX R0, f[TEX0], TEX0, 4D;\nEND", "expected a texture target"},
         {"!!FP1.0\nMOVR R0, R1\nEND", "expected ';'"},
@@ -192,7 +200,7 @@ TEST(NvTranslate, BrokenTextsAreRefusedWithTheirLine) {
     }
 }
 
-TEST(NvTranslate, ReadsOnlyTheGivenLength) {
+TEST(NvTranslateTest, ReadsOnlyTheGivenLength) {
     // The loader hands over texts that are not zero-terminated: the part
     // beyond the length (here the END) must not count.
     const std::string full = "!!FP1.0\nMOVR o[COLR], f[COL0];\nEND\n";
@@ -205,7 +213,7 @@ TEST(NvTranslate, ReadsOnlyTheGivenLength) {
     EXPECT_FALSE(nvTranslateFragmentProgram(full.data(), 3, t));
 }
 
-TEST(NvTranslate, EveryGeneratedNvProgramTranslates) {
+TEST(NvTranslateTest, EveryGeneratedNvProgramTranslates) {
     for (const char* name : {"normalmap_fp.txt.nv", "floor_fp.txt.nv", "floor_fp_clipping.txt.nv", "wasser_fp.txt.nv"}) {
         std::ifstream in(binaryDir() + "/programs/" + name, std::ios::binary);
         std::stringstream s;

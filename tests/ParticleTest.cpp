@@ -38,7 +38,7 @@ TParticleEmitter* emitter(int life, float fade, bool children = false, TParticle
                                 TVector(), children, false, manager, nullptr);
 }
 
-TEST(ParticleEmitter, StepMovesGrowsTurnsFadesFallsAndSlows) {
+TEST(ParticleEmitterTest, StepMovesGrowsTurnsFadesFallsAndSlows) {
     TParticleEmitter e(1000, TVector(0.01f, 0.0f, 0.0f), 0.001f, 10.0f, 0.5f, 0.01f, 0.0001f, 0.001f, nullptr,
                        TVector(1, 2, 3), false, false, nullptr, nullptr);
     EXPECT_FLOAT_EQ(e.size, 5.0f);
@@ -54,7 +54,7 @@ TEST(ParticleEmitter, StepMovesGrowsTurnsFadesFallsAndSlows) {
     EXPECT_FLOAT_EQ(e.alpha, 0.0f);  // clamped
 }
 
-TEST(ParticleEmitter, FadeDirectionAndDeathAtZero) {
+TEST(ParticleEmitterTest, FadeDirectionAndDeathAtZero) {
     TParticleEmitter* steady = emitter(100, 0.0f);
     TParticleEmitter* rising = emitter(200, -0.01f);
     EXPECT_FLOAT_EQ(steady->alpha, 1.0f);
@@ -73,7 +73,7 @@ TEST(ParticleEmitter, FadeDirectionAndDeathAtZero) {
     EXPECT_TRUE(base.update(1));   // 0 is below 1
 }
 
-TEST(ParticleEmitter, ChildrenOncePerSecondAtMostOnePerStep) {
+TEST(ParticleEmitterTest, ChildrenOncePerSecondAtMostOnePerStep) {
     TParticleManager manager(nullptr);
     TParticleEmitter* parent = manager.add(emitter(9000, 0.001f, true, &manager));
     parent->step(1000);
@@ -96,7 +96,7 @@ TEST(ParticleEmitter, ChildrenOncePerSecondAtMostOnePerStep) {
     EXPECT_EQ(parent->childTimer, 0);
 }
 
-TEST(HomingEmitter, SteersUntilReleased) {
+TEST(HomingEmitterTest, SteersUntilReleased) {
     TVector target(100.0f, 0.0f, 0.0f);
     THomingEmitter h(&target, 100000, TVector(), 0.0f, 10.0f, 0.0f, 0.0f, 0.0f, 0.0f, nullptr, TVector(), false,
                      true, nullptr, nullptr);
@@ -115,7 +115,7 @@ TEST(HomingEmitter, SteersUntilReleased) {
     EXPECT_FLOAT_EQ(h.fadeRate, 0.0005f);
 }
 
-TEST(ParticleManager, UpdateSortsAscendingDepthAndFreesTheDead) {
+TEST(ParticleManagerTest, UpdateSortsAscendingDepthAndFreesTheDead) {
     TParticleManager manager(nullptr);
     int deleted = 0;
     const float depths[] = {5, -3, 40, 7, 0.5f, 12, -8, 3, 9, 22, 1, 2, 18, 6, 4, 11, 13, 17, 15, 14, 30, -1};
@@ -138,7 +138,7 @@ TEST(ParticleManager, UpdateSortsAscendingDepthAndFreesTheDead) {
     for (int k = 0; k < manager.count; ++k) EXPECT_FALSE(manager.items[k]->dead);
 }
 
-TEST(ParticleManager, ChildrenAddedDuringUpdateAreSteppedAndAppended) {
+TEST(ParticleManagerTest, ChildrenAddedDuringUpdateAreSteppedAndAppended) {
     TParticleManager manager(nullptr);
     TParticleEmitter* parent = manager.add(emitter(5000, 0.0f, true, &manager));
     parent->childTimer = 1000;
@@ -150,7 +150,7 @@ TEST(ParticleManager, ChildrenAddedDuringUpdateAreSteppedAndAppended) {
     EXPECT_EQ(child->lifetime, 2400);
 }
 
-TEST(ParticleManager, FullArrayRefusesNewParticlesAndKeepsTheOld) {
+TEST(ParticleManagerTest, FullArrayRefusesNewParticlesAndKeepsTheOld) {
     TParticleManager manager(nullptr);
     int deleted = 0;
     TParticleRef<TParticleEmitter> first(manager.add(emitter(1000, 0.0f, true, &manager)));
@@ -172,7 +172,7 @@ TEST(ParticleManager, FullArrayRefusesNewParticlesAndKeepsTheOld) {
 // A fireball's trail: the manager may free it first (its lifetime runs out
 // under a long frame while the fireball lives on); the holder then reads
 // null instead of freed memory.
-TEST(ParticleLink, HolderIsToldWhenTheManagerFreesItsParticle) {
+TEST(ParticleLinkTest, HolderIsToldWhenTheManagerFreesItsParticle) {
     TParticleManager manager(nullptr);
     TParticleRef<TParticleEmitter> trail(manager.add(emitter(51000, 0.0f)));
     manager.add(emitter(100000, 0.0f));
@@ -202,7 +202,7 @@ TEST(ParticleLink, HolderIsToldWhenTheManagerFreesItsParticle) {
     EXPECT_FALSE(last);
 }
 
-TEST(ParticleDepth, ThirdRowOfTheView) {
+TEST(ParticleDepthTest, ThirdRowOfTheView) {
     TCamera camera;
     camera.setPosition(TVector(0, 0, 10));
     EXPECT_FLOAT_EQ(TParticle::viewDepth(&camera, TVector(3, 4, 25)), 15.0f);

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -242,6 +244,44 @@ TEST_F(PffFormatTest, MaterialLayerCountOutsideFileRangeIsRefused) {
     }
 }
 
+// A model's material table from raw bytes: name, then diffuse, ambient and
+// specular r g b a, the float, the last layer index and the layer records
+// (name, s, t, integer). The record's own writer gives the same bytes back.
+TEST_F(PffFormatTest, MaterialRecordFieldsInFileOrder) {
+    Raw material;
+    material.name("fell", 64);
+    for (int k = 1; k <= 12; ++k) material.f(k * 0.0625f);  // diffuse 1..4, ambient 5..8, specular 9..12 sixteenths
+    material.f(42.5f).i(1);
+    material.name("tex\\fell.tga", 128).f(2.0f).f(0.5f).i(3);
+    material.name("bump.tga", 128).f(1.5f).f(4.0f).i(1);
+    Raw model;
+    model.i(1).put(material.b.data(), material.b.size()).i(0);
+    TPffData* data = loadModel(model.b);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->getMaterialCount(), 1);
+    const TMaterialData m = data->getMaterial(0);
+    delete data;
+    EXPECT_TRUE(m.getName().equals("fell"));
+    const TColor colours[3] = {m.getDiffuse(), m.getAmbient(), m.getSpecular()};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(colours[c].r, (4 * c + 1) * 0.0625f) << c;
+        EXPECT_EQ(colours[c].g, (4 * c + 2) * 0.0625f) << c;
+        EXPECT_EQ(colours[c].b, (4 * c + 3) * 0.0625f) << c;
+        EXPECT_EQ(colours[c].a, (4 * c + 4) * 0.0625f) << c;
+    }
+    EXPECT_EQ(m.getFloat(), 42.5f);
+    ASSERT_EQ(m.getLastLayerIndex(), 1);
+    EXPECT_TRUE(m.getLayer(0).getTextureName().equals("tex\\fell.tga"));
+    EXPECT_EQ(m.getLayer(0).getValue(0), 2.0f);
+    EXPECT_EQ(m.getLayer(0).getValue(1), 0.5f);
+    EXPECT_EQ(m.getLayer(0).getInteger(), 3);
+    EXPECT_TRUE(m.getLayer(1).getTextureName().equals("bump.tga"));
+    EXPECT_EQ(m.getLayer(1).getValue(1), 4.0f);
+
+    const std::string written = writeWith("fell.bin", [&](int fd) { EXPECT_TRUE(m.write(fd)); });
+    EXPECT_EQ(readBytes(written), material.b);
+}
+
 // -------------------------------------------------------------- models ----
 
 TEST_F(PffFormatTest, PartsComeInReverseFileOrder) {
@@ -386,6 +426,179 @@ TEST_F(PffFormatTest, SplitPassGivesEachUseItsOwnVertex) {
     EXPECT_EQ(part.getVertex(4).x, 3.0f);
     EXPECT_FLOAT_EQ(part.getTexCoord(3, 0).x, 0.1f);
     EXPECT_FLOAT_EQ(part.getTexCoord(5, 0).x, 0.2f);
+}
+
+// The split pass as first written: each corner walks the earlier uses of
+// its vertex for one that matches (equal index in every set, or -1 on
+// either side). Quadratic, kept here as the reference for the pass.
+struct SplitResult {
+    std::vector<TVector> vertices;
+    std::vector<std::vector<TVector>> coords;  // per set; empty for an empty set
+    std::vector<TIntVector> triangles;
+    std::vector<std::vector<TIntVector>> texTriangles;
+    std::vector<std::vector<std::vector<int>>> uses;  // per stored vertex: {triangle, corner, new index}
+};
+
+SplitResult referenceSplit(const TMeshPart& p) {
+    const int sets = p.getTexSetCount();
+    auto indexOf = [&](int t, int k, int s) { return p.getTexCoordCount(s) < 1 ? -1 : p.getTexTriangle(t, s)[k]; };
+    struct Use {
+        int t, k, newIndex;
+        std::vector<int> index;
+    };
+    std::vector<std::vector<Use>> uses(static_cast<size_t>(p.getVertexCount()));
+    SplitResult r;
+    r.coords.resize(static_cast<size_t>(sets));
+    auto find = [&](int v, const std::vector<int>& index) -> const Use* {
+        for (const Use& u : uses[static_cast<size_t>(v)]) {
+            bool same = true;
+            for (int s = 0; s < sets && same; ++s)
+                same = u.index[s] == index[s] || u.index[s] == -1 || index[s] == -1;
+            if (same) return &u;
+        }
+        return nullptr;
+    };
+    for (int t = 0; t < p.getTriangleCount(); ++t) {
+        for (int k = 0; k < 3; ++k) {
+            const int v = p.getTriangle(t)[k];
+            std::vector<int> index(static_cast<size_t>(sets));
+            for (int s = 0; s < sets; ++s) index[s] = indexOf(t, k, s);
+            if (find(v, index)) continue;
+            uses[static_cast<size_t>(v)].push_back(Use{t, k, static_cast<int>(r.vertices.size()), index});
+            r.vertices.push_back(p.getVertex(v));
+            for (int s = 0; s < sets; ++s)
+                if (index[s] >= 0) r.coords[s].push_back(p.getTexCoord(index[s], s));
+        }
+    }
+    // A set keeps a list of texture triangles while it has coordinates.
+    for (int s = 0; s < sets; ++s)
+        if (p.getTexCoordCount(s) >= 1 && !r.vertices.empty()) r.texTriangles.emplace_back();
+    for (int t = 0; t < p.getTriangleCount(); ++t) {
+        TIntVector tri;
+        for (int k = 0; k < 3; ++k) {
+            std::vector<int> index(static_cast<size_t>(sets));
+            for (int s = 0; s < sets; ++s) index[s] = indexOf(t, k, s);
+            tri[k] = find(p.getTriangle(t)[k], index)->newIndex;
+        }
+        r.triangles.push_back(tri);
+        for (auto& list : r.texTriangles) list.push_back(tri);
+    }
+    for (const auto& list : uses) {
+        r.uses.emplace_back();
+        for (const Use& u : list) r.uses.back().push_back({u.t, u.k, u.newIndex});
+    }
+    return r;
+}
+
+// The part after splitVertices in the reference's shape.
+SplitResult splitResultOf(const TMeshPart& p) {
+    SplitResult r;
+    for (int v = 0; v < p.getVertexCount(); ++v) r.vertices.push_back(p.getVertex(v));
+    r.coords.resize(static_cast<size_t>(p.getTexSetCount()));
+    for (int s = 0; s < p.getTexSetCount(); ++s) {
+        for (int c = 0; c < p.getTexCoordCount(s); ++c) r.coords[s].push_back(p.getTexCoord(c, s));
+        if (p.getTexCoordCount(s) >= 1) r.texTriangles.emplace_back();
+    }
+    for (int t = 0; t < p.getTriangleCount(); ++t) {
+        r.triangles.push_back(p.getTriangle(t));
+        int list = 0;
+        for (int s = 0; s < p.getTexSetCount(); ++s)
+            if (p.getTexCoordCount(s) >= 1) r.texTriangles[list++].push_back(p.getTexTriangle(t, s));
+    }
+    for (int v = 0; v < p.getVertexSplitCount(); ++v) {
+        r.uses.emplace_back();
+        for (TListNode<TVertexSplit>* n = p.getVertexSplits()[v].head; n; n = n->next)
+            r.uses.back().push_back({n->value->triangle, n->value->corner, n->value->newIndex});
+    }
+    return r;
+}
+
+bool sameVectors(const std::vector<TVector>& a, const std::vector<TVector>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) return false;
+    return true;
+}
+
+// Splits the part and compares everything with the reference run on it.
+void expectSplitAsReference(TMeshPart& part, const std::string& what) {
+    const SplitResult want = referenceSplit(part);
+    part.splitVertices();
+    const SplitResult got = splitResultOf(part);
+    EXPECT_TRUE(sameVectors(got.vertices, want.vertices)) << what;
+    ASSERT_EQ(got.coords.size(), want.coords.size()) << what;
+    for (size_t s = 0; s < want.coords.size(); ++s) EXPECT_TRUE(sameVectors(got.coords[s], want.coords[s])) << what;
+    EXPECT_EQ(got.triangles, want.triangles) << what;
+    EXPECT_EQ(got.texTriangles, want.texTriangles) << what;
+    EXPECT_EQ(got.uses, want.uses) << what;
+}
+
+TEST_F(PffFormatTest, SplitPassGivesWhatTheWalkGaveOnEveryModel) {
+    // Every generated model, part by part.
+    const fs::path mods = fs::path(binaryDir()) / "mods";
+    int parts = 0;
+    if (fs::exists(mods)) {
+        for (const auto& entry : fs::recursive_directory_iterator(mods)) {
+            std::string ext = entry.path().extension().string();
+            for (char& ch : ext) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+            if (!entry.is_regular_file() || ext != ".pff" || entry.path().stem().string().rfind("ani", 0) == 0) continue;
+            const std::string p = entry.path().string();
+            const int fd = _open(p.c_str(), _O_RDONLY | _O_BINARY);
+            TPffData* model = TPffData::load(fd, p.c_str());
+            _close(fd);
+            ASSERT_NE(model, nullptr) << p;
+            for (int i = 0; i <= model->getLastPartIndex(); ++i, ++parts)
+                expectSplitAsReference(*model->getPart(i), p + " part " + std::to_string(i));
+            delete model;
+        }
+    }
+    EXPECT_GT(parts, 20) << "generated models missing";
+
+    // Random parts: few vertices met often, up to four sets of which some
+    // are empty, coordinates shared or not.
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        const int verts = 1 + int(random() % 6), tris = int(random() % 40), sets = int(random() % 5);
+        std::vector<int> counts(static_cast<size_t>(sets) + 1);
+        for (int s = 0; s < sets; ++s) counts[s] = random() % 3 == 0 ? 0 : 1 + int(random() % 4);
+        TMeshPart part;
+        part.allocate(verts, 3 * tris, tris, sets, counts.data());
+        for (int v = 0; v < verts; ++v) part.vertices[v] = TVector(float(v), float(round), 0.0f);
+        for (int t = 0; t < tris; ++t) {
+            part.triangles[t] = TIntVector(int(random() % verts), int(random() % verts), int(random() % verts));
+            for (int s = 0; s < sets; ++s) {
+                if (counts[s] < 1) continue;
+                part.texTriangles[s][t] = TIntVector(int(random() % counts[s]), int(random() % counts[s]),
+                                                     int(random() % counts[s]));
+            }
+        }
+        for (int s = 0; s < sets; ++s)
+            for (int c = 0; c < counts[s]; ++c) part.texCoords[s][c] = TVector(float(c), float(s), 0.5f);
+        expectSplitAsReference(part, "random part " + std::to_string(round));
+    }
+}
+
+TEST_F(PffFormatTest, SplitPassIsLinearInTheCorners) {
+    // 12 000 triangles whose corners all lie on vertex 0, each corner with a
+    // coordinate of its own: 36 000 distinct uses of one vertex, which a
+    // walk over the earlier uses takes minutes for.
+    const int tris = 12000;
+    const int counts[1] = {3 * tris};
+    TMeshPart part;
+    part.allocate(1, 0, tris, 1, counts);
+    for (int t = 0; t < tris; ++t) {
+        part.triangles[t] = TIntVector(0, 0, 0);
+        part.texTriangles[0][t] = TIntVector(3 * t, 3 * t + 1, 3 * t + 2);
+    }
+    for (int c = 0; c < counts[0]; ++c) part.texCoords[0][c] = TVector(float(c), 0.0f, 0.0f);
+    const auto start = std::chrono::steady_clock::now();
+    part.splitVertices();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(part.getVertexCount(), 3 * tris);
+    EXPECT_EQ(part.getVertexSplits()[0].count(), 3 * tris);
+    EXPECT_EQ(part.getTriangle(tris - 1), TIntVector(3 * tris - 3, 3 * tris - 2, 3 * tris - 1));
+    EXPECT_FLOAT_EQ(part.getTexCoord(3 * tris - 1, 0).x, float(3 * tris - 1));
+    EXPECT_LT(seconds, 5.0);
 }
 
 // -------------------------------------------------------- skin weights ----

@@ -12,7 +12,7 @@
 
 namespace {
 
-class CrtFiles : public ::testing::Test {
+class CrtFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/crttestXXXXXX";
@@ -51,7 +51,7 @@ protected:
     std::vector<std::string> files_, dirs_;
 };
 
-TEST_F(CrtFiles, ResolvePathTurnsBackslashesAndIgnoresCase) {
+TEST_F(CrtFilesTest, ResolvePathTurnsBackslashesAndIgnoresCase) {
     makeDir("Mods");
     makeDir("Mods/Gold");
     const std::string file = makeFile("Mods/Gold/equippedMesh.pff", "x");
@@ -61,18 +61,18 @@ TEST_F(CrtFiles, ResolvePathTurnsBackslashesAndIgnoresCase) {
     EXPECT_EQ(resolvePath(dir_ + "\\mods\\missing.pff"), dir_ + "/mods/missing.pff");
 }
 
-TEST_F(CrtFiles, OpenFindsFileWhateverTheCase) {
+TEST_F(CrtFilesTest, OpenFindsFileWhateverTheCase) {
     makeFile("Logo_neu.tga", "abc");
     EXPECT_EQ(readAll(dir_ + "\\logo_NEU.TGA", _O_RDONLY | _O_BINARY, 64), "abc");
     EXPECT_EQ(_open((dir_ + "/none.tga").c_str(), _O_RDONLY), -1);
 }
 
-TEST_F(CrtFiles, TextModeTurnsCrLfIntoLf) {
+TEST_F(CrtFilesTest, TextModeTurnsCrLfIntoLf) {
     const std::string p = makeFile("t.txt", "a\r\nbc\r\n\rd\r");
     EXPECT_EQ(readAll(p, _O_RDONLY, 64), "a\nbc\n\rd\r");
 }
 
-TEST_F(CrtFiles, TextModeJoinsCrLfSplitAcrossReads) {
+TEST_F(CrtFilesTest, TextModeJoinsCrLfSplitAcrossReads) {
     // Blocks of 3: "ab\r" ends with a CR whose LF comes in the next block.
     const std::string p = makeFile("t.txt", "ab\r\ncd\r\nef");
     EXPECT_EQ(readAll(p, _O_RDONLY | _O_TEXT, 3), "ab\ncd\nef");
@@ -84,13 +84,13 @@ TEST_F(CrtFiles, TextModeJoinsCrLfSplitAcrossReads) {
     EXPECT_EQ(readAll(r, _O_RDONLY, 3), "a\r\nb");
 }
 
-TEST_F(CrtFiles, BinaryModeKeepsEveryByte) {
+TEST_F(CrtFilesTest, BinaryModeKeepsEveryByte) {
     const std::string bytes("a\r\nb\r\0\n", 7);
     const std::string p = makeFile("b.bin", bytes);
     EXPECT_EQ(readAll(p, _O_RDONLY | _O_BINARY, 2), bytes);
 }
 
-TEST(CrtRand, SequenceFromSeedOne) {
+TEST(CrtRandTest, SequenceFromSeedOne) {
     srand(1);
     EXPECT_EQ(rand(), 41);
     EXPECT_EQ(rand(), 18467);

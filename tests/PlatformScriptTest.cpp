@@ -25,7 +25,7 @@ std::string parseError(const std::string& line) {
     return error;
 }
 
-TEST(PlatformScript, KeyEvents) {
+TEST(PlatformScriptTest, KeyEvents) {
     ScriptEvent e = parseOk("12 keydown 0x41 shift");
     EXPECT_EQ(e.frame, 12);
     EXPECT_EQ(e.kind, ScriptEvent::KeyDown);
@@ -47,7 +47,7 @@ TEST(PlatformScript, KeyEvents) {
     EXPECT_EQ(parseOk("1 key VK_NUMPAD5").virtualKey, 0x65);
 }
 
-TEST(PlatformScript, MouseAndCloseEvents) {
+TEST(PlatformScriptTest, MouseAndCloseEvents) {
     ScriptEvent e = parseOk("7 lclick 320 240");
     EXPECT_EQ(e.kind, ScriptEvent::LeftClick);
     EXPECT_EQ(e.x, 320);
@@ -58,7 +58,7 @@ TEST(PlatformScript, MouseAndCloseEvents) {
     EXPECT_EQ(parseOk("99 close").kind, ScriptEvent::Close);
 }
 
-TEST(PlatformScript, BlankAndCommentLinesAreNoEvents) {
+TEST(PlatformScriptTest, BlankAndCommentLinesAreNoEvents) {
     ScriptEvent e;
     std::string error;
     EXPECT_EQ(platform::parseScriptLine("", e, error), 0);
@@ -66,7 +66,7 @@ TEST(PlatformScript, BlankAndCommentLinesAreNoEvents) {
     EXPECT_EQ(platform::parseScriptLine("# 5 close", e, error), 0);
 }
 
-TEST(PlatformScript, BadLinesSayWhy) {
+TEST(PlatformScriptTest, BadLinesSayWhy) {
     EXPECT_NE(parseError("x keydown A").find("frame"), std::string::npos);
     EXPECT_NE(parseError("-1 close").find("frame"), std::string::npos);
     EXPECT_NE(parseError("5").find("no event"), std::string::npos);
@@ -79,7 +79,7 @@ TEST(PlatformScript, BadLinesSayWhy) {
     EXPECT_NE(parseError("5 close now").find("close"), std::string::npos);
 }
 
-TEST(PlatformScript, WholeScriptSortedByFrameKeepingFileOrder) {
+TEST(PlatformScriptTest, WholeScriptSortedByFrameKeepingFileOrder) {
     std::vector<std::string> problems;
     const auto events = platform::parseScript(
         "# demo\r\n"
@@ -98,14 +98,14 @@ TEST(PlatformScript, WholeScriptSortedByFrameKeepingFileOrder) {
     EXPECT_EQ(problems[0].rfind("line 5:", 0), 0u) << problems[0];
 }
 
-TEST(PlatformScript, FrameList) {
+TEST(PlatformScriptTest, FrameList) {
     EXPECT_EQ(platform::parseFrameList("10, 20,30 "), (std::vector<long>{10, 20, 30}));
     EXPECT_EQ(platform::parseFrameList("0,x,5,,-2"), (std::vector<long>{5}));
     EXPECT_TRUE(platform::parseFrameList("").empty());
     EXPECT_TRUE(platform::parseFrameList(nullptr).empty());
 }
 
-TEST(PlatformKeys, CharactersOfAUsLayout) {
+TEST(PlatformKeysTest, CharactersOfAUsLayout) {
     using platform::charFromVirtualKey;
     EXPECT_EQ(charFromVirtualKey('A', false, false), 'a');
     EXPECT_EQ(charFromVirtualKey('A', true, false), 'A');
@@ -128,7 +128,7 @@ TEST(PlatformKeys, CharactersOfAUsLayout) {
     EXPECT_EQ(charFromVirtualKey(VK_UP, false, false), -1);
 }
 
-TEST(PlatformKeys, VirtualKeysOfSdlKeys) {
+TEST(PlatformKeysTest, VirtualKeysOfSdlKeys) {
     using platform::virtualKeyFromSdl;
     EXPECT_EQ(virtualKeyFromSdl(SDL_SCANCODE_E, SDLK_e), 'E');
     EXPECT_EQ(virtualKeyFromSdl(SDL_SCANCODE_Z, SDLK_y), 'Y');  // the layout decides letters

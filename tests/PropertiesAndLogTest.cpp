@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <cctype>
@@ -26,7 +27,7 @@ std::string readAll(const std::string& path) {
 
 }  // namespace
 
-TEST(TProperties, SyntaxOfLines) {
+TEST(TPropertiesTest, SyntaxOfLines) {
     TProperties p;
     const std::string path = writeTemp("props_syntax.props",
                                        "# a comment\r\n"
@@ -46,7 +47,7 @@ TEST(TProperties, SyntaxOfLines) {
     EXPECT_EQ(p.getString("SPACED"), "\tvalue\t");  // only blanks are trimmed
 }
 
-TEST(TProperties, BadLinesStopReading) {
+TEST(TPropertiesTest, BadLinesStopReading) {
     TProperties blankFirst;
     EXPECT_EQ(blankFirst.load(writeTemp("props_blank.props", "\nRESX=1\n").c_str()), -1);
     EXPECT_EQ(blankFirst.getString("RESX"), "");
@@ -63,7 +64,7 @@ TEST(TProperties, BadLinesStopReading) {
     EXPECT_EQ(missing.load((::testing::TempDir() + "no_such.props").c_str()), -1);
 }
 
-TEST(TProperties, AbsentKeysAndConversions) {
+TEST(TPropertiesTest, AbsentKeysAndConversions) {
     TProperties p;
     EXPECT_EQ(p.getInt("RESX"), 0);  // queried before loading: inserted empty
     EXPECT_EQ(p.getFloat("STARTZ"), 0.0f);
@@ -73,11 +74,16 @@ TEST(TProperties, AbsentKeysAndConversions) {
     EXPECT_EQ(p.getInt("RESX"), -12);  // a later line replaces the empty value
     EXPECT_FLOAT_EQ(p.getFloat("STARTZ"), 25.0f);
     EXPECT_EQ(p.getInt("N"), 0);
+    // Numbers beyond the int range give its ends instead of wrapping.
+    p.set("RESX", "4294968320");
+    EXPECT_EQ(p.getInt("RESX"), INT_MAX);
+    p.set("RESX", "-99999999999999999999999");
+    EXPECT_EQ(p.getInt("RESX"), INT_MIN);
     EXPECT_EQ(TProperties::trim("   "), "");
     EXPECT_EQ(TProperties::trim(" a b "), "a b");
 }
 
-TEST(Log, HeaderAndWrites) {
+TEST(LogTest, HeaderAndWrites) {
     const std::string path = ::testing::TempDir() + "log_test.txt";
     std::ofstream(path) << "previous run\n";
     ASSERT_TRUE(openLog(path.c_str()));
@@ -112,4 +118,19 @@ TEST(Log, HeaderAndWrites) {
     delete logStream;
     logStream = nullptr;
     logWrite("dropped without a log\n");  // no stream: nothing happens
+}
+
+// A log file that cannot be opened takes nothing, the header included, and
+// every later write and flush goes on without it.
+TEST(LogTest, FileThatCannotBeOpenedDropsEverything) {
+    const std::string path = ::testing::TempDir() + "no_such_folder_for_the_log/Log.txt";
+    ASSERT_TRUE(openLog(path.c_str()));
+    ASSERT_NE(nullptr, logStream);
+    EXPECT_TRUE(logStream->fail());
+    logWrite("dropped\n");
+    logOut() << 42 << " " << 1.5f << "\n";
+    logFlush();
+    EXPECT_FALSE(std::ifstream(path).good());
+    delete logStream;
+    logStream = nullptr;
 }

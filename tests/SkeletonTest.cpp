@@ -6,15 +6,22 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "engine/Log.h"
+#include "platform/crt.h"
 #include "scene/TBone.h"
 #include "scene/TPffData.h"
 #include "scene/TSkeleton.h"
+#include "scene/TSkinWeights.h"
+#include "scene/TSkinnedMesh.h"
 
 namespace fs = std::filesystem;
 
@@ -271,6 +278,141 @@ TEST_F(SkeletonTest, DeepCopyAnimatesIndependently) {
     copy.advance(500);
     EXPECT_NEAR(copy.findBone(TString("Arm"))->skinMatrix.m[13], 2.0f, 1e-4f);
     EXPECT_NEAR(s.findBone(TString("Arm"))->skinMatrix.m[13], 4.0f, 1e-4f);
+}
+
+TEST_F(SkeletonTest, FarApartKeysInAnyFileOrderInterpolateWithoutOverflow) {
+    // Keys at both ends of the int range, given out of order: they play in
+    // frame order, and the spans between them (2^31 and more) are exact.
+    TPffData* model = makeModel({{"Root", "none", TMatrix()}});
+    TSkeleton s(nullptr);
+    s.build(model);
+    const std::string file = writeAnimation(
+        "far.pff", INT_MAX,
+        {{"Root", moved(20, 0, 0), 0}, {"Root", moved(30, 0, 0), INT_MAX}, {"Root", moved(10, 0, 0), INT_MIN}});
+    ASSERT_EQ(s.loadAnimation(TString(file.c_str())), 0);
+    EXPECT_EQ(frames(s.root->tracks[0]), (std::vector<int>{INT_MIN, 0, INT_MAX}));
+    const float& x = s.root->skinMatrix.m[12];
+
+    s.startAnimation(0, -1000);
+    s.advance(16);  // time -984: past the key at INT_MIN, 984 units before the key at 0
+    EXPECT_NEAR(x, 20.0f, 1e-3f);
+    s.advance(1000);  // time 16: past the key at 0 toward the one at INT_MAX
+    EXPECT_NEAR(x, 20.0f, 1e-3f);
+    s.time = INT_MAX - 10;
+    s.advance(100);  // the clock stops at INT_MAX instead of wrapping
+    EXPECT_EQ(s.time, INT_MAX);
+    EXPECT_NEAR(x, 30.0f, 1e-3f);
+    s.advance(16);  // the end: the track restarts
+    EXPECT_EQ(s.time, -1000);
+
+    // The longest blend there is.
+    s.startAnimation(0, INT_MIN);
+    EXPECT_EQ(s.time, INT_MIN);
+    s.advance(16);
+    EXPECT_TRUE(std::isfinite(x));
+    delete model;
+}
+
+TEST_F(SkeletonTest, DeepBoneChainsBuildCopyAndFreeWithoutRecursion) {
+    // One parent chain of 100 000 bones, the deepest part first in the list,
+    // so that building it walks the whole chain at once.
+    const int depth = 100000;
+    TPffData* model = new TPffData();
+    for (int i = 0; i < depth; ++i) {
+        TMeshPart* p = new TMeshPart();
+        p->setName(("B" + std::to_string(i)).c_str());
+        p->setParentName(i == 0 ? "none" : ("B" + std::to_string(i - 1)).c_str());
+        model->partList.pushFront(p, false);
+    }
+    EXPECT_EQ(TSkeleton::countBones(model), depth);
+    {
+        TSkeleton s(nullptr);
+        ASSERT_EQ(s.build(model), depth);
+        EXPECT_EQ(s.roots.count(), 1);
+        EXPECT_TRUE(s.bones[0]->name.equals("B0"));
+        TBone* deepest = s.bones[depth - 1];
+        EXPECT_TRUE(deepest->name.equals(("B" + std::to_string(depth - 1)).c_str()));
+        EXPECT_EQ(s.root->findByName(deepest->name), deepest);
+        const std::string file = writeAnimation("deep.pff", 100, {{deepest->name.copyTo(nullptr), moved(1, 0, 0), 0}});
+        ASSERT_EQ(s.loadAnimation(TString(file.c_str())), 0);
+        EXPECT_EQ(deepest->tracks[0].count(), 1);
+        TSkeleton copy(s);
+        EXPECT_EQ(copy.boneCount, depth);
+        EXPECT_EQ(copy.bones[depth - 1]->tracks[0].count(), 1);
+    }
+    delete model;
+}
+
+TEST_F(SkeletonTest, SkinnedModelsWithTooManyBonesAreRefusedBeforeTheBuild) {
+    // 100 000 bone parts in one chain, then the geometry part: refused from
+    // the part names alone, with the skinned mesh's log line.
+    const std::string log = (dir / "Log.txt").string();
+    const bool ownLog = !logStream;
+    if (ownLog) openLog(log.c_str());
+    const std::string file = (dir / "bones.pff").string();
+    {
+        const int fd = _open(file.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
+        const int zero = 0, parts = 100001;
+        _write(fd, &zero, 4);
+        _write(fd, &parts, 4);
+        for (int i = 0; i < parts - 1; ++i) {
+            TMeshPart bone;
+            bone.setName(("B" + std::to_string(i)).c_str());
+            bone.setParentName(i == 0 ? "none" : ("B" + std::to_string(i - 1)).c_str());
+            bone.write(fd);
+        }
+        TMeshPart body;
+        body.setName("_body");
+        body.write(fd);
+        _close(fd);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const int fd = _open(file.c_str(), _O_RDONLY | _O_BINARY);
+    std::vector<TSkinWeights*> blocks;
+    EXPECT_EQ(TSkinnedMesh::readSkinnedModel(fd, TString(file.c_str()), true, blocks), nullptr);
+    _close(fd);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(blocks.empty());
+    EXPECT_LT(seconds, 10.0);
+
+    // A skin block naming more bones than a skeleton may have is refused
+    // before its weights are spread over the split vertices; 17 are taken.
+    for (const int named : {18, 17}) {
+        const std::string small = (dir / ("block" + std::to_string(named) + ".pff")).string();
+        const int out = _open(small.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0644);
+        const int zero = 0, two = 2;
+        _write(out, &zero, 4);
+        _write(out, &two, 4);
+        TMeshPart bone;
+        bone.setName("B0");
+        bone.write(out);
+        TMeshPart body;
+        body.setName("_body");
+        const int noSets[1] = {0};
+        body.allocate(1, 0, 1, 0, noSets);
+        body.write(out);
+        TSkinWeights skin;
+        skin.allocate(named, 1);
+        skin.setName("skin");
+        for (int b = 0; b < named; ++b) skin.setBoneName(b, ("B" + std::to_string(b)).c_str());
+        skin.write(out);
+        _close(out);
+        const int in = _open(small.c_str(), _O_RDONLY | _O_BINARY);
+        TPffData* model = TSkinnedMesh::readSkinnedModel(in, TString(small.c_str()), true, blocks);
+        _close(in);
+        EXPECT_EQ(model != nullptr, named <= 17) << named;
+        EXPECT_EQ(blocks.size(), named <= 17 ? 1u : 0u) << named;
+        for (TSkinWeights* b : blocks) delete b;
+        delete model;
+    }
+    if (ownLog) {
+        logFlush();
+        std::ifstream in(log);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("has 100000 bones, at most 17 can be drawn; mesh missing"), std::string::npos) << text;
+        EXPECT_NE(text.find("skin block 0 names 18 bones, at most 17 can be drawn; mesh missing"), std::string::npos)
+            << text;
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/sound.h"
@@ -103,7 +104,7 @@ bool recordEnd(FSOUND_STREAM* stream, const char* syncPointName, int, void* user
     return true;
 }
 
-class SoundLayer : public ::testing::Test {
+class SoundLayerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(FSOUND_Init(32000, 64, 0)); }
     void TearDown() override { FSOUND_Close(); }
@@ -118,7 +119,7 @@ protected:
 
 }  // namespace
 
-TEST(SoundLayerLibrary, VersionIs371UnlessTheEnvironmentOverridesIt) {
+TEST(SoundLayerLibraryTest, VersionIs371UnlessTheEnvironmentOverridesIt) {
     unsetenv("GAME_SOUND_VERSION");
     EXPECT_FLOAT_EQ(FSOUND_GetVersion(), 3.71f);
     setenv("GAME_SOUND_VERSION", "3.5", 1);
@@ -128,7 +129,7 @@ TEST(SoundLayerLibrary, VersionIs371UnlessTheEnvironmentOverridesIt) {
     unsetenv("GAME_SOUND_VERSION");
 }
 
-TEST(SoundLayerLibrary, CallsBeforeInitFailQuietly) {
+TEST(SoundLayerLibraryTest, CallsBeforeInitFailQuietly) {
     const std::string wav = writeWav("early.wav", 320);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_UNMANAGED, wav.c_str(), 0x130, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
@@ -140,7 +141,7 @@ TEST(SoundLayerLibrary, CallsBeforeInitFailQuietly) {
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
 }
 
-TEST(SoundLayerLibrary, ExplicitDriverThatCannotOpenFailsWithInitError) {
+TEST(SoundLayerLibraryTest, ExplicitDriverThatCannotOpenFailsWithInitError) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_FALSE(FSOUND_Init(32000, 64, 0));
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INIT);
@@ -151,7 +152,7 @@ TEST(SoundLayerLibrary, ExplicitDriverThatCannotOpenFailsWithInitError) {
     FSOUND_Close();
 }
 
-TEST_F(SoundLayer, SampleLoadTellsMissingFromUndecodable) {
+TEST_F(SoundLayerTest, SampleLoadTellsMissingFromUndecodable) {
     const std::string missing = tempDir() + "/missing.wav";
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_UNMANAGED, missing.c_str(), 0x130, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
@@ -165,7 +166,7 @@ TEST_F(SoundLayer, SampleLoadTellsMissingFromUndecodable) {
     EXPECT_NE(FSOUND_Sample_Load(FSOUND_UNMANAGED, good.c_str(), 0x130, 0, 0), nullptr);
 }
 
-TEST_F(SoundLayer, StaleChannelHandlesFailWithoutTouchingTheNewSound) {
+TEST_F(SoundLayerTest, StaleChannelHandlesFailWithoutTouchingTheNewSound) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("tone.wav", 32000).c_str(), 0x130, 0, 0);
     ASSERT_NE(sample, nullptr);
     const int first = FSOUND_PlaySoundEx(FSOUND_FREE, sample, nullptr, true);
@@ -190,7 +191,7 @@ TEST_F(SoundLayer, StaleChannelHandlesFailWithoutTouchingTheNewSound) {
     EXPECT_EQ(FSOUND_GetVolume(second), 255);
 }
 
-TEST_F(SoundLayer, ChannelsRunOutAndComeBackWhenSoundsEnd) {
+TEST_F(SoundLayerTest, ChannelsRunOutAndComeBackWhenSoundsEnd) {
     FSOUND_SAMPLE* longOne = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("long.wav", 32000).c_str(), 0x130, 0, 0);
     FSOUND_SAMPLE* shortOne = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("short.wav", 1600).c_str(), 0x130, 0, 0);
     ASSERT_NE(longOne, nullptr);
@@ -210,7 +211,7 @@ TEST_F(SoundLayer, ChannelsRunOutAndComeBackWhenSoundsEnd) {
     EXPECT_NE(again, quick);
 }
 
-TEST_F(SoundLayer, FreeingASampleStopsItsChannels) {
+TEST_F(SoundLayerTest, FreeingASampleStopsItsChannels) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("loop.wav", 3200).c_str(), 0x130, 0, 0);
     ASSERT_TRUE(FSOUND_Sample_SetMode(sample, FSOUND_LOOP_NORMAL));
     const int channel = FSOUND_PlaySound(FSOUND_FREE, sample);
@@ -223,7 +224,7 @@ TEST_F(SoundLayer, FreeingASampleStopsItsChannels) {
     EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, sample), -1);
 }
 
-TEST_F(SoundLayer, StreamEndCallbackRunsOnTheCallingThreadAtUpdate) {
+TEST_F(SoundLayerTest, StreamEndCallbackRunsOnTheCallingThreadAtUpdate) {
     FSOUND_STREAM* stream = openMemoryStream(writeWav("end.wav", 3200), streamMode);
     ASSERT_NE(stream, nullptr);
     data_.assign(data_.size(), 0);  // the layer keeps its own copy
@@ -245,7 +246,7 @@ TEST_F(SoundLayer, StreamEndCallbackRunsOnTheCallingThreadAtUpdate) {
     EXPECT_EQ(calls.count, 1) << "a stream that does not loop ends once";
 }
 
-TEST_F(SoundLayer, EndCallbackIsAlsoDeliveredByThePlayCalls) {
+TEST_F(SoundLayerTest, EndCallbackIsAlsoDeliveredByThePlayCalls) {
     FSOUND_STREAM* stream = openMemoryStream(writeWav("end2.wav", 1600), streamMode);
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("s.wav", 1600).c_str(), 0x130, 0, 0);
     ASSERT_NE(stream, nullptr);
@@ -259,7 +260,7 @@ TEST_F(SoundLayer, EndCallbackIsAlsoDeliveredByThePlayCalls) {
     EXPECT_EQ(calls.count, 1);
 }
 
-TEST_F(SoundLayer, LoopingStreamReportsEachRestartUntilStopped) {
+TEST_F(SoundLayerTest, LoopingStreamReportsEachRestartUntilStopped) {
     FSOUND_STREAM* stream = openMemoryStream(writeWav("loop.wav", 3200), streamMode + FSOUND_LOOP_NORMAL);
     ASSERT_NE(stream, nullptr);
     EndCalls calls;
@@ -277,7 +278,7 @@ TEST_F(SoundLayer, LoopingStreamReportsEachRestartUntilStopped) {
     EXPECT_TRUE(FSOUND_Stream_Stop(stream)) << "stopping a stopped stream is fine";
 }
 
-TEST_F(SoundLayer, StreamsOverlapAndReplayRestarts) {
+TEST_F(SoundLayerTest, StreamsOverlapAndReplayRestarts) {
     FSOUND_STREAM* a = openMemoryStream(writeWav("a.wav", 32000), streamMode);
     FSOUND_STREAM* b = FSOUND_Stream_Open(writeWav("b.wav", 32000).c_str(), 0, 0, 0);
     ASSERT_NE(a, nullptr);
@@ -302,7 +303,7 @@ TEST_F(SoundLayer, StreamsOverlapAndReplayRestarts) {
 
 // Silent MPEG-1 layer III frames (128 kbit/s, 44.1 kHz, mono) are told from
 // WAV by their content, whatever the file is called.
-TEST_F(SoundLayer, Mp3DataIsRecognisedByContent) {
+TEST_F(SoundLayerTest, Mp3DataIsRecognisedByContent) {
     std::string frames;
     for (int i = 0; i < 40; ++i) {
         frames += std::string("\xff\xfb\x90\xc4", 4);
@@ -315,7 +316,7 @@ TEST_F(SoundLayer, Mp3DataIsRecognisedByContent) {
     EXPECT_NE(FSOUND_Sample_Load(FSOUND_UNMANAGED, named.c_str(), 0x130, 0, 0), nullptr);
 }
 
-TEST_F(SoundLayer, StreamOpenFailures) {
+TEST_F(SoundLayerTest, StreamOpenFailures) {
     const std::string text = "plain words, not sound";
     EXPECT_EQ(FSOUND_Stream_Open(text.c_str(), streamMode, 0, static_cast<int>(text.size())), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_FORMAT);
@@ -326,7 +327,7 @@ TEST_F(SoundLayer, StreamOpenFailures) {
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
 }
 
-TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
+TEST_F(SoundLayerTest, ModulePlaysInTheMusicSlot) {
     const std::string missing = tempDir() + "/nothing.mod";
     EXPECT_EQ(FMUSIC_LoadSong(missing.c_str()), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_NOTFOUND);
@@ -335,6 +336,8 @@ TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(FMUSIC_SetMasterVolume(first, 160));
+    EXPECT_EQ(FMUSIC_GetMasterVolume(first), 160);
+    EXPECT_EQ(FMUSIC_GetMasterVolume(second), 256);
     EXPECT_TRUE(FMUSIC_PlaySong(first));
     EXPECT_TRUE(FMUSIC_IsPlaying(first));
     EXPECT_TRUE(FMUSIC_PlaySong(second));
@@ -345,10 +348,31 @@ TEST_F(SoundLayer, ModulePlaysInTheMusicSlot) {
     EXPECT_FALSE(FMUSIC_IsPlaying(second));
     EXPECT_TRUE(FMUSIC_FreeSong(first));
     EXPECT_FALSE(FMUSIC_FreeSong(first));
+    EXPECT_EQ(FMUSIC_GetMasterVolume(first), -1);
     EXPECT_FALSE(FMUSIC_PlaySong(first));
 }
 
-TEST_F(SoundLayer, CloseStopsAndFreesEverythingAndLaterCallsFailQuietly) {
+TEST_F(SoundLayerTest, ListenerReadsBackNormalisedWithUpAtRightAngles) {
+    const float at[3] = {1.0f, -2.0f, 3.0f};
+    ASSERT_TRUE(FSOUND_3D_Listener_SetAttributes(at, nullptr, 0.0f, 0.0f, 2.0f, 0.0f, 1.0f, 1.0f));
+    float p[3], v[3] = {9.0f, 9.0f, 9.0f}, f[3], u[3];
+    ASSERT_TRUE(FSOUND_3D_Listener_GetAttributes(p, v, &f[0], &f[1], &f[2], &u[0], &u[1], &u[2]));
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(p[k], at[k]);
+        EXPECT_EQ(v[k], 0.0f);
+        EXPECT_NEAR(f[k], k == 2 ? 1.0f : 0.0f, 1e-6f);
+        EXPECT_NEAR(u[k], k == 1 ? 1.0f : 0.0f, 1e-6f);
+    }
+    // Forward along up is no frame: the old one stays.
+    ASSERT_TRUE(FSOUND_3D_Listener_SetAttributes(nullptr, nullptr, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f));
+    ASSERT_TRUE(FSOUND_3D_Listener_GetAttributes(p, nullptr, &f[0], &f[1], &f[2], nullptr, nullptr, nullptr));
+    EXPECT_EQ(p[0], 1.0f);
+    EXPECT_NEAR(f[2], 1.0f, 1e-6f);
+    FSOUND_Close();
+    EXPECT_FALSE(FSOUND_3D_Listener_GetAttributes(p, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST_F(SoundLayerTest, CloseStopsAndFreesEverythingAndLaterCallsFailQuietly) {
     FSOUND_SAMPLE* sample = FSOUND_Sample_Load(FSOUND_UNMANAGED, writeWav("c.wav", 32000).c_str(), 0x130, 0, 0);
     FSOUND_STREAM* stream = openMemoryStream(writeWav("cs.wav", 32000), streamMode);
     FMUSIC_MODULE* module = FMUSIC_LoadSong(writeWav("cm.wav", 32000).c_str());
@@ -392,22 +416,56 @@ struct Peaks {
     int right = 0;
 };
 
-// Peaks of the stereo 16-bit output between two fractions of the file.
-Peaks outputPeaks(const std::string& path, double from, double to) {
+// Stereo 16-bit frames of the output file.
+std::vector<std::pair<int16_t, int16_t>> outputFrames(const std::string& path) {
     const std::vector<char> bytes = readBytes(path);
-    const size_t frames = bytes.size() / 4;
+    std::vector<std::pair<int16_t, int16_t>> frames(bytes.size() / 4);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        std::memcpy(&frames[i].first, &bytes[i * 4], 2);
+        std::memcpy(&frames[i].second, &bytes[i * 4 + 2], 2);
+    }
+    return frames;
+}
+
+Peaks peaksOf(const std::vector<std::pair<int16_t, int16_t>>& frames, size_t from, size_t to) {
     Peaks p;
-    for (size_t i = static_cast<size_t>(frames * from); i < static_cast<size_t>(frames * to); ++i) {
-        int16_t l, r;
-        std::memcpy(&l, &bytes[i * 4], 2);
-        std::memcpy(&r, &bytes[i * 4 + 2], 2);
-        p.left = std::max(p.left, std::abs(static_cast<int>(l)));
-        p.right = std::max(p.right, std::abs(static_cast<int>(r)));
+    for (size_t i = from; i < to && i < frames.size(); ++i) {
+        p.left = std::max(p.left, std::abs(static_cast<int>(frames[i].first)));
+        p.right = std::max(p.right, std::abs(static_cast<int>(frames[i].second)));
     }
     return p;
 }
 
-class SoundOutput : public ::testing::Test {
+// Peaks of the stereo 16-bit output between two fractions of the file.
+Peaks outputPeaks(const std::string& path, double from, double to) {
+    const auto frames = outputFrames(path);
+    return peaksOf(frames, static_cast<size_t>(frames.size() * from), static_cast<size_t>(frames.size() * to));
+}
+
+// The output before and after a change the test made half-way: the change
+// shows at the first frame whose left (or right) sample reaches the
+// threshold. Where that lands in the file depends on how far the audio
+// thread had got, which a loaded machine shifts, so it is found, not assumed.
+// Each side leaves out a margin of 10 % of its length at both ends.
+struct Phases {
+    Peaks before, after;
+    double changeAt = 0.0;  // the change's place as a fraction of the file
+};
+
+Phases outputPhases(const std::string& path, int threshold, bool onLeft) {
+    const auto frames = outputFrames(path);
+    size_t at = 0;
+    while (at < frames.size() && std::abs(static_cast<int>(onLeft ? frames[at].first : frames[at].second)) < threshold)
+        ++at;
+    Phases p;
+    p.changeAt = frames.empty() ? 0.0 : static_cast<double>(at) / static_cast<double>(frames.size());
+    const size_t rest = frames.size() - at;
+    p.before = peaksOf(frames, at / 10, at - at / 10);
+    p.after = peaksOf(frames, at + rest / 10, frames.size() - rest / 10);
+    return p;
+}
+
+class SoundOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         output_ = tempDir() + "/output.raw";
@@ -443,7 +501,7 @@ protected:
 }  // namespace
 
 // The sample's square wave has amplitude 10000; mono plays on both sides.
-TEST_F(SoundOutput, PositionPansAndDistanceAttenuates) {
+TEST_F(SoundOutputTest, PositionPansAndDistanceAttenuates) {
     setListener(100.0f, 0.0f, 50.0f);
     playAt(110.0f, 0.0f, 50.0f);  // 10 units to the right: gain 5 / 10
     sleepMs(300);
@@ -453,7 +511,7 @@ TEST_F(SoundOutput, PositionPansAndDistanceAttenuates) {
     EXPECT_NEAR(p.right, 5000, 300);
 }
 
-TEST_F(SoundOutput, FarSoundsKeepTheGainOfMaxDistanceAndNearOnesFull) {
+TEST_F(SoundOutputTest, FarSoundsKeepTheGainOfMaxDistanceAndNearOnesFull) {
     setListener(0.0f, 0.0f, 0.0f);
     const int far = playAt(0.0f, 0.0f, 3000.0f);  // ahead, beyond 300: gain 5 / 300
     const int near = FSOUND_PlaySoundEx(FSOUND_FREE, sample_, nullptr, false);  // never placed: full
@@ -464,15 +522,16 @@ TEST_F(SoundOutput, FarSoundsKeepTheGainOfMaxDistanceAndNearOnesFull) {
     FSOUND_SetVolume(far, 0);
     sleepMs(250);
     FSOUND_Close();
-    const Peaks farPeaks = outputPeaks(output_, 0.1, 0.4);
-    const Peaks nearPeaks = outputPeaks(output_, 0.6, 0.9);
-    EXPECT_NEAR(farPeaks.left, 167, 40);
-    EXPECT_NEAR(farPeaks.right, 167, 40);
-    EXPECT_NEAR(nearPeaks.left, 10000, 300);
-    EXPECT_NEAR(nearPeaks.right, 10000, 300);
+    const Phases p = outputPhases(output_, 2000, true);
+    EXPECT_GT(p.changeAt, 0.05);
+    EXPECT_LT(p.changeAt, 0.95);
+    EXPECT_NEAR(p.before.left, 167, 40);
+    EXPECT_NEAR(p.before.right, 167, 40);
+    EXPECT_NEAR(p.after.left, 10000, 300);
+    EXPECT_NEAR(p.after.right, 10000, 300);
 }
 
-TEST_F(SoundOutput, UpdateFollowsTheMovingListener) {
+TEST_F(SoundOutputTest, UpdateFollowsTheMovingListener) {
     setListener(0.0f, 0.0f, 0.0f);
     playAt(10.0f, 0.0f, 0.0f);
     sleepMs(250);
@@ -480,10 +539,11 @@ TEST_F(SoundOutput, UpdateFollowsTheMovingListener) {
     FSOUND_Update();
     sleepMs(250);
     FSOUND_Close();
-    const Peaks before = outputPeaks(output_, 0.1, 0.4);
-    const Peaks after = outputPeaks(output_, 0.65, 0.95);
-    EXPECT_GT(before.right, 4000);
-    EXPECT_LT(before.left, 500);
-    EXPECT_GT(after.left, 4000);
-    EXPECT_LT(after.right, 500);
+    const Phases p = outputPhases(output_, 2000, true);
+    EXPECT_GT(p.changeAt, 0.05);
+    EXPECT_LT(p.changeAt, 0.95);
+    EXPECT_GT(p.before.right, 4000);
+    EXPECT_LT(p.before.left, 500);
+    EXPECT_GT(p.after.left, 4000);
+    EXPECT_LT(p.after.right, 500);
 }

@@ -25,7 +25,7 @@ std::vector<int> contents(TList<Tracked>& list) {
 
 }  // namespace
 
-TEST(TList, PushFrontAndBackOrder) {
+TEST(TListTest, PushFrontAndBackOrder) {
     Tracked a(1), b(2), c(3);
     TList<Tracked> front, back;
     for (Tracked* t : {&a, &b, &c}) {
@@ -39,7 +39,7 @@ TEST(TList, PushFrontAndBackOrder) {
     EXPECT_EQ(back.head->advance(2), &c);
 }
 
-TEST(TList, EmptyListIterator) {
+TEST(TListTest, EmptyListIterator) {
     TList<Tracked> list;
     EXPECT_EQ(list.lastIndex, -1);
     std::unique_ptr<TListIterator<Tracked>> it(list.createIterator());
@@ -48,7 +48,7 @@ TEST(TList, EmptyListIterator) {
     EXPECT_EQ(it->index, -1);
 }
 
-TEST(TList, IteratorInsertPositions) {
+TEST(TListTest, IteratorInsertPositions) {
     Tracked a(1), b(2), c(3), x(9), y(8), z(7);
     TList<Tracked> list;
     list.pushBack(&a, false);
@@ -72,7 +72,7 @@ TEST(TList, IteratorInsertPositions) {
     EXPECT_EQ(copy->node, it->node);
 }
 
-TEST(TList, OwnershipOnDestruction) {
+TEST(TListTest, OwnershipOnDestruction) {
     int deaths = 0;
     Tracked keep(1, &deaths);
     {
@@ -84,7 +84,7 @@ TEST(TList, OwnershipOnDestruction) {
     EXPECT_EQ(deaths, 2);  // the borrowed element survives
 }
 
-TEST(TList, UnlinkingOneNodeLeavesTheRest) {
+TEST(TListTest, UnlinkingOneNodeLeavesTheRest) {
     int deaths = 0;
     TList<Tracked> list;
     list.pushBack(new Tracked(1, &deaths), true);

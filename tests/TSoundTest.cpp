@@ -282,7 +282,7 @@ TEST_F(TSoundTest, CallbackTexts) {
     EXPECT_EQ(logSinceStart(), "synchpoint\nstream ended and restarted.\n");
 }
 
-TEST(TSoundErrors, ErrorTexts) {
+TEST(TSoundErrorsTest, ErrorTexts) {
     EXPECT_STREQ(TSound::errorString(0), "No errors");
     EXPECT_STREQ(TSound::errorString(1), "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.");
     EXPECT_STREQ(TSound::errorString(3), "Error initializing output device.");
@@ -295,7 +295,7 @@ TEST(TSoundErrors, ErrorTexts) {
     EXPECT_STREQ(TSound::errorString(-1), "Unknown error");
 }
 
-TEST(TSoundInstance, GetInstanceGivesOneObjectAndDeletingItClosesTheLibrary) {
+TEST(TSoundInstanceTest, GetInstanceGivesOneObjectAndDeletingItClosesTheLibrary) {
     TSound* sound = TSound::getInstance();
     EXPECT_EQ(TSound::getInstance(), sound);
     delete sound;

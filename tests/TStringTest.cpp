@@ -7,7 +7,7 @@
 
 #include "engine/TString.h"
 
-TEST(TString, LengthConventions) {
+TEST(TStringTest, LengthConventions) {
     EXPECT_EQ(TString().length, -2);
     EXPECT_EQ(TString("").length, -1);
     EXPECT_EQ(TString("abc").length, 2);
@@ -20,7 +20,7 @@ TEST(TString, LengthConventions) {
     EXPECT_STREQ(TString().copyTo(nullptr), "");
 }
 
-TEST(TString, ConcatBuildsTexturePath) {
+TEST(TStringTest, ConcatBuildsTexturePath) {
     const TString prefix("tex\\");
     const TString name("skin.tga");
     TString path(nullptr, true, prefix.length + name.length + 1);
@@ -29,7 +29,7 @@ TEST(TString, ConcatBuildsTexturePath) {
     EXPECT_STREQ(path.copyTo(nullptr), "tex\\skin.tga");
 }
 
-TEST(TString, SubstringBoundsAndOwnership) {
+TEST(TStringTest, SubstringBoundsAndOwnership) {
     const TString s("models\\dragon");
     std::unique_ptr<TString> one(s.substring(3, 3, true));
     EXPECT_EQ(one->length, 0);
@@ -41,7 +41,7 @@ TEST(TString, SubstringBoundsAndOwnership) {
     EXPECT_STREQ(tail->copyTo(nullptr), "dragon");
 }
 
-TEST(TString, EqualsComparesLengthThenBytes) {
+TEST(TStringTest, EqualsComparesLengthThenBytes) {
     EXPECT_TRUE(TString("abc").equals(TString("abc")));
     EXPECT_FALSE(TString("abc").equals(TString("abd")));
     EXPECT_FALSE(TString("abc").equals(TString("abcd")));
@@ -49,7 +49,7 @@ TEST(TString, EqualsComparesLengthThenBytes) {
     EXPECT_FALSE(TString().equals(TString("")));
 }
 
-TEST(TString, CopiesBorrowAssignCopiesDeep) {
+TEST(TStringTest, CopiesBorrowAssignCopiesDeep) {
     TString original("hello", true);
     TString shallow(original);
     EXPECT_FALSE(shallow.owns);
@@ -66,7 +66,7 @@ TEST(TString, CopiesBorrowAssignCopiesDeep) {
     EXPECT_STREQ(deep.buffer, "hello");
 }
 
-TEST(TString, LoadFromFileReadsTextMode) {
+TEST(TStringTest, LoadFromFileReadsTextMode) {
     const std::string path = ::testing::TempDir() + "tstring_load.txt";
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);

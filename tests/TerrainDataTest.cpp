@@ -19,7 +19,7 @@ using testdata::Tga;
 
 constexpr int kWorld = 2048;
 
-class TerrainData : public ::testing::Test {
+class TerrainDataTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         heights_ = new Tga(readTga("terrain/bodenheight1.tga"));
@@ -33,10 +33,10 @@ protected:
     static Tga* map_;
 };
 
-Tga* TerrainData::heights_ = nullptr;
-Tga* TerrainData::map_ = nullptr;
+Tga* TerrainDataTest::heights_ = nullptr;
+Tga* TerrainDataTest::map_ = nullptr;
 
-TEST_F(TerrainData, HeightImageIsAnIslandInTheSea) {
+TEST_F(TerrainDataTest, HeightImageIsAnIslandInTheSea) {
     ASSERT_TRUE(heights_->valid());
     ASSERT_EQ(heights_->width, kWorld);
     ASSERT_EQ(heights_->height, kWorld);
@@ -59,7 +59,7 @@ TEST_F(TerrainData, HeightImageIsAnIslandInTheSea) {
     EXPECT_LT(heightAt(*heights_, 1024, 1024), 495.0f);
 }
 
-TEST_F(TerrainData, LevelMapPlacesIsolatedObjectsOnDryLand) {
+TEST_F(TerrainDataTest, LevelMapPlacesIsolatedObjectsOnDryLand) {
     ASSERT_TRUE(map_->valid());
     ASSERT_EQ(map_->width, kWorld);
     ASSERT_EQ(map_->height, kWorld);
@@ -87,7 +87,7 @@ TEST_F(TerrainData, LevelMapPlacesIsolatedObjectsOnDryLand) {
     EXPECT_LE(counts[150], 1000);
 }
 
-TEST_F(TerrainData, BuildingsStandOnFlatGround) {
+TEST_F(TerrainDataTest, BuildingsStandOnFlatGround) {
     ASSERT_TRUE(map_->valid() && heights_->valid());
     for (int y = 0; y < kWorld; ++y) {
         for (int x = 0; x < kWorld; ++x) {
@@ -104,7 +104,7 @@ TEST_F(TerrainData, BuildingsStandOnFlatGround) {
     }
 }
 
-TEST(TerrainFiles, LightMapHasOneByteForEveryHeightPixelWithShadows) {
+TEST(TerrainFilesTest, LightMapHasOneByteForEveryHeightPixelWithShadows) {
     const std::vector<uint8_t> light = readBuildFile("terrain/shadowtest.sdm");
     ASSERT_EQ(light.size(), static_cast<size_t>(kWorld) * kWorld);
     int dark = 0, bright = 0;
@@ -116,7 +116,7 @@ TEST(TerrainFiles, LightMapHasOneByteForEveryHeightPixelWithShadows) {
     EXPECT_GT(bright, 1000);  // slopes facing it
 }
 
-TEST(TerrainFiles, GroundPicturesArePowerOfTwoTextures) {
+TEST(TerrainFilesTest, GroundPicturesArePowerOfTwoTextures) {
     for (const char* name : {"tex/minimap.tga", "tex/bodenalpha.tga", "tex/tile1.tga", "tex/tile2.tga",
                              "tex/tile3.tga"}) {
         const Tga t = readTga(name);
@@ -148,7 +148,7 @@ std::map<std::string, std::string> readProps(bool& blankLine) {
     return props;
 }
 
-TEST(TerrainFiles, SettingsHoldTheDefaultsWithoutBlankLines) {
+TEST(TerrainFilesTest, SettingsHoldTheDefaultsWithoutBlankLines) {
     bool blank = true;
     auto props = readProps(blank);
     EXPECT_FALSE(blank);
@@ -173,7 +173,7 @@ int32_t le32(const std::vector<uint8_t>& b, size_t at) {
 
 // Every sample and stream the game loads: RIFF WAVE, PCM, mono, 16 bits,
 // with its data complete and not silent.
-TEST(TerrainFiles, EverySoundTheGameLoadsIsAMonoWave) {
+TEST(TerrainFilesTest, EverySoundTheGameLoadsIsAMonoWave) {
     bool blank;
     const std::string music = readProps(blank)["MUSIC0"];
     for (const std::string& name :

@@ -114,7 +114,7 @@ bool isEnd(const Field& f, const std::string& point) {
 
 float distance(int ax, int ay, int bx, int by) { return std::hypot(float(ax - bx), float(ay - by)); }
 
-TEST(WayPointData, FileFollowsTheFormatAndAllNamesResolve) {
+TEST(WayPointDataTest, FileFollowsTheFormatAndAllNamesResolve) {
     const WayPoints w = load();
     ASSERT_TRUE(w.ok);
     std::set<std::string> fieldNames;
@@ -138,7 +138,7 @@ TEST(WayPointData, FileFollowsTheFormatAndAllNamesResolve) {
 
 // As a dwarf walks: from any way point, take the first item for the key field
 // until an end point of it is reached, never stepping back or in a circle.
-TEST(WayPointData, EveryRouteEndsAtItsKeyField) {
+TEST(WayPointDataTest, EveryRouteEndsAtItsKeyField) {
     const WayPoints w = load();
     ASSERT_TRUE(w.ok);
     for (const Field& f : w.fields) {
@@ -159,7 +159,7 @@ TEST(WayPointData, EveryRouteEndsAtItsKeyField) {
     }
 }
 
-TEST(WayPointData, HousesFindTheirOwnKeyFieldsAndTheRoadsLieOnLand) {
+TEST(WayPointDataTest, HousesFindTheirOwnKeyFieldsAndTheRoadsLieOnLand) {
     const WayPoints w = load();
     ASSERT_TRUE(w.ok);
     const testdata::Tga map = testdata::readTga("terrain/LevelMap_1.tga");

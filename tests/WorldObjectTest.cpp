@@ -88,7 +88,7 @@ bool finite(const TVector& v) { return std::isfinite(v.x) && std::isfinite(v.y) 
 
 // ---------------------------------------------------------------- spheres
 
-TEST(TBoundingSphere, IntersectsBySumOfSquaredRadii) {
+TEST(TBoundingSphereTest, IntersectsBySumOfSquaredRadii) {
     TVector a(0, 0, 0), b(1.4f, 0, 0);
     TBoundingSphere sa(&a, 1.0f), sb(&b, 1.0f);
     EXPECT_TRUE(sa.intersects(&sb));  // 2 > 1.96
@@ -108,7 +108,7 @@ TEST(TBoundingSphere, IntersectsBySumOfSquaredRadii) {
     EXPECT_FALSE(three.intersects(nullptr));
 }
 
-TEST(TBoundingSphere, SetRadiusKeepsSquareAndCentreIsCopied) {
+TEST(TBoundingSphereTest, SetRadiusKeepsSquareAndCentreIsCopied) {
     TVector c(1, 2, 3);
     TBoundingSphere s(&c, 2.0f);
     EXPECT_FLOAT_EQ(s.getRadiusSquared(), 4.0f);
@@ -122,7 +122,7 @@ TEST(TBoundingSphere, SetRadiusKeepsSquareAndCentreIsCopied) {
 
 // ------------------------------------------------------------ collidesWith
 
-TEST(TGridObject, CollidesWithTakesLowestOtherSphereFirst) {
+TEST(TGridObjectTest, CollidesWithTakesLowestOtherSphereFirst) {
     Thing me(nullptr, TVector(0, 0, 0)), other(nullptr, TVector(0, 0, 0));
     TBoundingSphere* m0 = me.addSphere(TVector(0, 0, 0), 1.0f);
     TBoundingSphere* m1 = me.addSphere(TVector(10, 0, 0), 1.0f);
@@ -137,7 +137,7 @@ TEST(TGridObject, CollidesWithTakesLowestOtherSphereFirst) {
     (void)m0;
 }
 
-TEST(TGridObject, CollidesWithLeavesOutArgumentsAloneWhenNothingTouches) {
+TEST(TGridObjectTest, CollidesWithLeavesOutArgumentsAloneWhenNothingTouches) {
     Thing me(nullptr, TVector(0, 0, 0)), none(nullptr, TVector(0, 0, 0)), far(nullptr, TVector(0, 0, 0));
     me.addSphere(TVector(0, 0, 0), 1.0f);
     far.addSphere(TVector(5, 0, 0), 1.0f);
@@ -154,7 +154,7 @@ TEST(TGridObject, CollidesWithLeavesOutArgumentsAloneWhenNothingTouches) {
 
 // ------------------------------------------------------- ground and gravity
 
-TEST(TGridObject, PlaceOnGroundAlwaysZeroesVelocityAndSetsOnGround) {
+TEST(TGridObjectTest, PlaceOnGroundAlwaysZeroesVelocityAndSetsOnGround) {
     FlatGround ground(100.0f);
     Thing t(nullptr, TVector(3, 4, 20));
     t.onGround = 0;
@@ -173,7 +173,7 @@ TEST(TGridObject, PlaceOnGroundAlwaysZeroesVelocityAndSetsOnGround) {
     EXPECT_FLOAT_EQ(still.pos.z, 100.0f);
 }
 
-TEST(TGridObject, TouchesGroundOnlyBelowTheSurface) {
+TEST(TGridObjectTest, TouchesGroundOnlyBelowTheSurface) {
     FlatGround ground(100.0f);
     Thing t(nullptr, TVector(0, 0, 0));
     TBoundingSphere* high = t.addSphere(TVector(0, 0, 50), 1.0f);
@@ -189,7 +189,7 @@ TEST(TGridObject, TouchesGroundOnlyBelowTheSurface) {
     EXPECT_FALSE(none.touchesGround(&ground));
 }
 
-TEST(TGridObject, FallAcceleratesDownward) {
+TEST(TGridObjectTest, FallAcceleratesDownward) {
     Thing t(nullptr, TVector(0, 0, 10));
     t.fall(100);
     EXPECT_FLOAT_EQ(t.getVelocity().z, 0.1f);
@@ -199,7 +199,7 @@ TEST(TGridObject, FallAcceleratesDownward) {
     EXPECT_NEAR(t.pos.z, 10.03f, 1e-5f);
 }
 
-TEST(TGridObject, ApplyForceDividesByMassAndIgnoresMasslessObjects) {
+TEST(TGridObjectTest, ApplyForceDividesByMassAndIgnoresMasslessObjects) {
     Thing heavy(nullptr, TVector(), 0, 2.0f);
     heavy.applyForce(TVector(2, 4, 6));
     EXPECT_FLOAT_EQ(heavy.getVelocity().x, 1.0f);
@@ -219,7 +219,7 @@ TEST(TGridObject, ApplyForceDividesByMassAndIgnoresMasslessObjects) {
 
 // ------------------------------------------------------ moving-object defaults
 
-TEST(TMovingObject, StartsAsTheGameObjectsExpect) {
+TEST(TMovingObjectTest, StartsAsTheGameObjectsExpect) {
     TWorld world;
     Thing t(&world, TVector(1, 2, 3), 2, 1000.0f);
     EXPECT_EQ(t.onGround, 1);
@@ -253,7 +253,7 @@ TEST(TMovingObject, StartsAsTheGameObjectsExpect) {
     EXPECT_FLOAT_EQ(t.getLife(), -2.5f);
 }
 
-TEST(TMovingObject, DefaultPeriodicDoRefilesAndAsksForDeletion) {
+TEST(TMovingObjectTest, DefaultPeriodicDoRefilesAndAsksForDeletion) {
     TGrid grid(TVector(0, 0, -512), TVector(2048, 2048, 640), nullptr);
     TWorld world;
     world.grid = &grid;
@@ -262,7 +262,7 @@ TEST(TMovingObject, DefaultPeriodicDoRefilesAndAsksForDeletion) {
     EXPECT_EQ(t.cell, grid.findCell(TVector(100, 100, 0)));
 }
 
-TEST(TAgent, KeepsItsTarget) {
+TEST(TAgentTest, KeepsItsTarget) {
     TWorld world;
     Walker w(&world);
     w.setTarget(TVector(1, 2, 3));
@@ -272,7 +272,7 @@ TEST(TAgent, KeepsItsTarget) {
 
 // ------------------------------------------------------------- object list
 
-TEST(TMovingObject, RegistersFrontOrBackOnce) {
+TEST(TMovingObjectTest, RegistersFrontOrBackOnce) {
     TWorld world;
     Thing a(&world, TVector()), b(&world, TVector()), c(&world, TVector());
     a.registerBack();
@@ -288,7 +288,7 @@ TEST(TMovingObject, RegistersFrontOrBackOnce) {
     EXPECT_EQ(loose.registerBack(), nullptr);
 }
 
-TEST(TMovingObject, DeletingUnlinksOnlyItsOwnNode) {
+TEST(TMovingObjectTest, DeletingUnlinksOnlyItsOwnNode) {
     TWorld world;
     std::vector<Thing*> things;
     for (int i = 0; i < 4; ++i) {
@@ -307,7 +307,7 @@ TEST(TMovingObject, DeletingUnlinksOnlyItsOwnNode) {
     delete things[2];
 }
 
-TEST(TMovingObject, FrameStepMayDeleteTheCurrentObjectAfterAdvancing) {
+TEST(TMovingObjectTest, FrameStepMayDeleteTheCurrentObjectAfterAdvancing) {
     TWorld world;
     for (int i = 0; i < 5; ++i) (new Thing(&world, TVector(static_cast<float>(i), 0, 0)))->registerBack();
     TListIterator<TMovingObject>* it = world.objects.createIterator();
@@ -325,7 +325,7 @@ TEST(TMovingObject, FrameStepMayDeleteTheCurrentObjectAfterAdvancing) {
     while (world.objects.head) delete world.objects.head->value;
 }
 
-TEST(TWorld, ObjectsOutlivingTheWorldDeleteSafely) {
+TEST(TWorldTest, ObjectsOutlivingTheWorldDeleteSafely) {
     Thing* survivor;
     {
         TWorld world;
@@ -338,7 +338,7 @@ TEST(TWorld, ObjectsOutlivingTheWorldDeleteSafely) {
 
 // -------------------------------------------------------- physical objects
 
-TEST(TPhysicalObject, StartsInTheAirAndFliesStraight) {
+TEST(TPhysicalObjectTest, StartsInTheAirAndFliesStraight) {
     TGrid grid(TVector(0, 0, -512), TVector(2048, 2048, 640), nullptr);
     TWorld world;
     world.grid = &grid;
@@ -379,7 +379,7 @@ TEST(TPhysicalObject, StartsInTheAirAndFliesStraight) {
     EXPECT_TRUE(grid.activeCells.isEmpty());
 }
 
-TEST(TPhysicalObject, ZeroDirectionGivesNoMotion) {
+TEST(TPhysicalObjectTest, ZeroDirectionGivesNoMotion) {
     TWorld world;
     Dart d(&world, TVector(), TVector(1, 2, 3));
     EXPECT_TRUE(finite(d.velocity));

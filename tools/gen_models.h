@@ -20,6 +20,12 @@
 
 namespace models {
 
+// The builders' vocabulary.
+using gen::M4;
+using gen::MeshBuilder;
+using gen::UvRect;
+using gen::V3;
+
 // Model units per world unit.
 constexpr float kStaticScale = 100.0f;
 constexpr float kDragonScale = 100.0f;

@@ -11,11 +11,6 @@
 
 namespace models {
 
-using gen::M4;
-using gen::MeshBuilder;
-using gen::UvRect;
-using gen::V3;
-
 namespace {
 
 constexpr int kTex = 256;

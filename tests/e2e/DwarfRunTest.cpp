@@ -16,7 +16,7 @@ int occurrences(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-TEST(DwarfRun, HousesMakeTheirDwarvesAndTheControllerSendsThemOff) {
+TEST(DwarfRunTest, HousesMakeTheirDwarvesAndTheControllerSendsThemOff) {
     GameOptions options;
     options.initProps = defaultInitProps({{"RESX", "640"}, {"RESY", "480"}});
     options.frameLimit = kGameFrame + 240;

@@ -23,7 +23,7 @@ int firePixels(const Picture& p) {
 
 }  // namespace
 
-TEST(Fireball, HoldingTheLeftButtonShootsFireballsAhead) {
+TEST(FireballTest, HoldingTheLeftButtonShootsFireballsAhead) {
     GameOptions options;
     options.initProps = defaultInitProps({{"RESX", "640"}, {"RESY", "480"}});
     options.script = std::to_string(kPress) + " ldown 200 200\n";

@@ -25,27 +25,6 @@ GameRun fly(const std::string& script) {
     return runGame(options);
 }
 
-struct Mean {
-    double r = 0, g = 0, b = 0;
-};
-
-Mean meanOf(const Picture& p, int x0, int y0, int x1, int y1) {
-    Mean m;
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const unsigned char* c = p.at(x, y);
-            m.r += c[0];
-            m.g += c[1];
-            m.b += c[2];
-            ++n;
-        }
-    m.r /= n;
-    m.g /= n;
-    m.b /= n;
-    return m;
-}
-
 // Mean difference of the two pictures over the landscape, leaving out the
 // top bar, the minimap and the dragon in the middle.
 double landscapeChange(const Picture& a, const Picture& b) {
@@ -65,7 +44,7 @@ double landscapeChange(const Picture& a, const Picture& b) {
 
 }  // namespace
 
-TEST(Flight, ArrowKeysMoveTheDragonAndTheFramesStayUpright) {
+TEST(FlightTest, ArrowKeysMoveTheDragonAndTheFramesStayUpright) {
     // Three runs side by side: hovering, speeding up, sliding to the left.
     auto stillRun = std::async(std::launch::async, fly, std::string());
     auto aheadRun = std::async(std::launch::async, fly, std::to_string(kStart + 1) + " keydown UP\n");

@@ -19,7 +19,7 @@ double skyBrightness(const Picture& p) {
 
 }  // namespace
 
-TEST(Menus, CastleAndEquipmentMenusOpenAndReturnToTheGame) {
+TEST(MenusTest, CastleAndEquipmentMenusOpenAndReturnToTheGame) {
     const int m = kGameFrame + 20;  // the dragon starts 30 above the castle
     GameOptions options;
     options.initProps = defaultInitProps({{"RESX", "640"}, {"RESY", "480"}});

@@ -25,7 +25,7 @@ bool isClearColour(const unsigned char* c) {
 
 }  // namespace
 
-TEST(Render, FirstFrameShowsOnlyTheClearColourAndTheFrameRate) {
+TEST(RenderTest, FirstFrameShowsOnlyTheClearColourAndTheFrameRate) {
     const GameRun run = runGame(smallRun("game", 3, {1}));
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     const Picture p = readPng(run.shot(1));
@@ -42,7 +42,7 @@ TEST(Render, FirstFrameShowsOnlyTheClearColourAndTheFrameRate) {
     EXPECT_EQ(other, 0);
 }
 
-TEST(Render, NvVariantDrawsTheSameGame) {
+TEST(RenderTest, NvVariantDrawsTheSameGame) {
     const int frame = kGameFrame + 90;
     auto arb = std::async(std::launch::async, runGame, smallRun("game", frame + 2, {frame}));
     auto nv = std::async(std::launch::async, runGame, smallRun("game_nv", frame + 2, {frame}));
@@ -64,7 +64,7 @@ TEST(Render, NvVariantDrawsTheSameGame) {
     EXPECT_LT(differing, pa.width * pa.height / 200) << "pixels differing: " << differing;
 }
 
-TEST(Render, MissingSoundFilesAreLoggedAndTheGameRunsOn) {
+TEST(RenderTest, MissingSoundFilesAreLoggedAndTheGameRunsOn) {
     GameOptions options = smallRun("game", kGameFrame + 120, {kGameFrame + 100});
     options.omitFolders = {"sound"};
     const GameRun run = runGame(options);

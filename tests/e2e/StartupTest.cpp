@@ -20,9 +20,17 @@ std::string smallWindowProps(std::map<std::string, std::string> more = {}) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// Mean brightness (0 to 765) of a part of a picture.
+long brightness(const Picture& p, int x0, int x1, int y0, int y1) {
+    long sum = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
+    return sum / ((x1 - x0) * (y1 - y0));
+}
+
 }  // namespace
 
-TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
+TEST(StartupTest, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = kGameFrame + 100;
@@ -41,7 +49,22 @@ TEST(Startup, RunsIntoTheLevelAndEndsCleanlyWhenTheWindowCloses) {
     EXPECT_FALSE(contains(run.errors, "programs")) << run.errors;
 }
 
-TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
+// A "Log.txt" that cannot be opened (a folder of that name is in the way)
+// costs only the log: the program runs into the level and ends as usual.
+TEST(StartupTest, RunsOnWhenTheLogCannotBeOpened) {
+    GameOptions options;
+    options.initProps = smallWindowProps();
+    options.emptyFolders = {"Log.txt"};
+    options.frameLimit = kGameFrame + 20;
+    options.screenshots = {kGameFrame + 10};
+    const GameRun run = runGame(options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(run.log.empty());
+    EXPECT_TRUE(readPng(run.shot(kGameFrame + 10)).valid());
+}
+
+TEST(StartupTest, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = 5;
@@ -57,7 +80,7 @@ TEST(Startup, LogHoldsTheDumpOfTheGeneratedWayPointFile) {
     EXPECT_TRUE(contains(run.log, "Name: Burg Endpunkte ("));
 }
 
-TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
+TEST(StartupTest, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     GameOptions options;
     options.initProps = smallWindowProps();
     options.frameLimit = kGameFrame + 1500;  // the safety net only
@@ -70,17 +93,11 @@ TEST(Startup, EscapeLeadsToTheMainMenuWhoseLastItemQuits) {
     const Picture game = readPng(run.shot(escape - 5)), mainMenu = readPng(run.shot(menu));
     ASSERT_TRUE(game.valid() && mainMenu.valid());
     // The game's sky is light; the main menu stands on a dark night picture.
-    auto brightness = [](const Picture& p) {
-        long sum = 0;
-        for (int y = 60; y < 200; ++y)
-            for (int x = 100; x < 540; ++x) sum += p.at(x, y)[0] + p.at(x, y)[1] + p.at(x, y)[2];
-        return sum / (140 * 440);
-    };
-    EXPECT_GT(brightness(game), 2 * brightness(mainMenu));
+    EXPECT_GT(brightness(game, 100, 540, 60, 200), 2 * brightness(mainMenu, 100, 540, 60, 200));
     EXPECT_FALSE(readPng(run.shot(kGameFrame + 1400)).valid());  // it ended long before
 }
 
-TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
+TEST(StartupTest, ClosingTheWindowDuringTheIntroEndsTheProgram) {
     GameOptions options;
     options.initProps = smallWindowProps({{"STARTUP", "ON"}});
     options.enterGame = false;
@@ -94,7 +111,48 @@ TEST(Startup, ClosingTheWindowDuringTheIntroEndsTheProgram) {
     EXPECT_TRUE(contains(run.errors, "") && !contains(run.errors, "Frame limit"));
 }
 
-TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
+// The start screens are made one at a time: the logo screen loads its
+// picture and starts its sound and its fade only when the intro has ended.
+TEST(StartupTest, LogoScreenIsMadeOnceTheIntroHasEnded) {
+    GameOptions options;
+    options.initProps = smallWindowProps({{"STARTUP", "ON"}});
+    options.enterGame = false;
+    options.frameLimit = 3000;  // the safety net only
+    // In the intro: the dragon fires (a sound), Escape starts the fade-out,
+    // and 'g' restarts the intro music near its end. The logo comes about 60
+    // frames after Escape and fades in from black.
+    const int fire = kMainMenuFrame + 40, escape = fire + 5, again = escape + 35;
+    const int logoStart = escape + 75, logoClear = escape + 135;
+    options.script = std::to_string(fire) + " key s\n" + std::to_string(escape) + " key ESCAPE\n" +
+                     std::to_string(again) + " key g\n" + std::to_string(logoClear + 5) + " close\n";
+    options.screenshots = {logoStart, logoClear};
+    const GameRun run = runGame(options);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+
+    // The intro's textures and music, its fire sound and its music again,
+    // and only then the logo's picture and sound.
+    const std::string& log = run.log;
+    const size_t introMusic = log.find("channel (playMusic): ", log.find("Lade sky_new.tga textur... ok.\n"));
+    ASSERT_NE(introMusic, std::string::npos) << log;
+    const size_t fired = log.find("channel (playSound): ", introMusic);
+    ASSERT_NE(fired, std::string::npos) << log;
+    const size_t introMusicAgain = log.find("channel (playMusic): ", fired);
+    ASSERT_NE(introMusicAgain, std::string::npos) << log;
+    const size_t logoPicture = log.find("Lade Logo_neu.tga textur... ok.\n");
+    ASSERT_NE(logoPicture, std::string::npos) << log;
+    EXPECT_GT(logoPicture, introMusicAgain) << log.substr(introMusic);
+    EXPECT_NE(log.find("channel (playMusic): ", logoPicture), std::string::npos) << log.substr(logoPicture);
+
+    // The logo then fades in from black.
+    const Picture early = readPng(run.shot(logoStart)), clear = readPng(run.shot(logoClear));
+    ASSERT_TRUE(early.valid() && clear.valid());
+    const long full = brightness(clear, 60, 580, 60, 420);
+    EXPECT_GT(full, 20);
+    EXPECT_LT(brightness(early, 60, 580, 60, 420), full / 2);
+}
+
+TEST(StartupTest, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
     GameOptions options;
     options.writeInitProps = false;
     options.frameLimit = 30;
@@ -105,7 +163,7 @@ TEST(Startup, MissingPropertyFileIsLoggedAndStartUpGoesOn) {
     EXPECT_EQ(run.exitCode, 0) << run.errors;
 }
 
-TEST(Startup, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
+TEST(StartupTest, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
     GameOptions options;
     // The offscreen driver offers no 640 x 480 mode.
     options.initProps = smallWindowProps({{"FULLSCREEN", "TRUE"}});
@@ -116,7 +174,7 @@ TEST(Startup, UnavailableFullScreenModeShowsTheBoxAndCarriesOn) {
     EXPECT_EQ(run.exitCode, 0);
 }
 
-TEST(Startup, BrokenPropertyLineKeepsThePairsBeforeIt) {
+TEST(StartupTest, BrokenPropertyLineKeepsThePairsBeforeIt) {
     GameOptions options;
     options.initProps = "RESX=640\nRESY=480\nSTARTZ=2.5\nthis line has no sign\nSTARTUP=OFF\n";
     options.frameLimit = 30;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +27,7 @@
 #include "platform/gl.h"
 #include "screens/TBurgMenu.h"
 #include "screens/TButton.h"
+#include "screens/TMenuFrame.h"
 #include "screens/TTopbar.h"
 
 namespace fs = std::filesystem;
@@ -168,6 +170,42 @@ TEST_F(CastleMenuTest, ButtonsShowTheInventoryAndTheFirstTenOffers) {
     menu->handleMessage(engine->window, WM_LBUTTONDOWN, MK_LBUTTON, clientPoint(350, 75));
     EXPECT_EQ(7, menu->selected);
     EXPECT_FLOAT_EQ(600.0f, castle->gold);
+}
+
+// The castle's gold always; the selected offer's name and price only while
+// the offer exists.
+TEST_F(CastleMenuTest, TextsShowTheGoldAndTheSelectedOfferWithItsPrice) {
+    castle->setGold(612.34f);
+    std::vector<TMenuLine> lines = menu->textLines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(320.0f, lines[0].y);
+    EXPECT_EQ("Aktueller Goldstand: 612.3", lines[0].text);
+
+    click(menu->offerButton[entry("Eisenhelm")]);  // armour 5
+    lines = menu->textLines();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(340.0f, lines[1].y);
+    EXPECT_EQ("Gegenstand: Eisenhelm", lines[1].text);
+    EXPECT_EQ(360.0f, lines[2].y);
+    EXPECT_EQ("Kosten: 25.0", lines[2].text);
+
+    click(menu->offerButton[7]);  // no entry
+    EXPECT_EQ(1u, menu->textLines().size());
+}
+
+// While the menu is open the world behind it turns by 0.005 radian a frame
+// about the vertical axis.
+TEST_F(CastleMenuTest, ViewBehindTheMenuTurnsAFrameAtATime) {
+    ASSERT_EQ(0, game->paused);
+    engine->fpsCounter.fps = 1.0f;  // the world stands still, its follow camera too
+    TCamera& camera = game->followCamera;
+    camera.up = TVector(0.0f, 1.0f, 0.0f);
+    camera.setDirection(TVector(0.0f, -0.6f, 0.8f));
+    for (int i = 0; i < 4; ++i) menu->draw();
+    const TVector d = camera.getDirection();
+    EXPECT_NEAR(-std::acos(-1.0f) / 2.0f + 0.02f, std::atan2(d.y, d.x), 1e-4f);
+    EXPECT_NEAR(0.8f, d.z, 1e-5f);
+    EXPECT_EQ(1.0f, camera.up.z);
 }
 
 // ------------------------------------------------------------- healing ----
@@ -378,8 +416,11 @@ TEST_F(CastleMenuTest, PictureOfTheMenuOverTheGame) {
     EXPECT_GT(f.count(100, 300, 372, 398, isText), 10);  // "Ballon kaufen (100 Gold)"
     EXPECT_GT(f.count(100, 300, 402, 428, isText), 10);  // "Heilen (100 Gold)"
     EXPECT_GT(f.count(100, 300, 306, 322, isText), 30);  // "Aktueller Goldstand"
-    EXPECT_GT(f.count(100, 300, 326, 342, isText), 30);  // "Gegenstand: Kettenhemd"
-    EXPECT_GT(f.count(100, 300, 346, 362, isText), 20);  // "Kosten: 144.0"
+    // The offer lines are read left of x 190, clear of the dragon's wings
+    // behind the menu, which flap into those rows; a few sparks of the world
+    // behind may still pass through them.
+    EXPECT_GT(f.count(100, 190, 326, 342, isText), 30);  // "Gegenstand: Kettenhemd"
+    EXPECT_GT(f.count(100, 190, 346, 362, isText), 20);  // "Kosten: 144.0"
     EXPECT_GT(f.count(400, 630, 428, 445, isText), 30);  // "Uebrige Punkte"
     EXPECT_EQ(0, f.count(310, 395, 60, 290, isText));    // nothing between the columns
     // The balloon in the top bar: its icon and its count.
@@ -389,8 +430,8 @@ TEST_F(CastleMenuTest, PictureOfTheMenuOverTheGame) {
     menu->selected = 7;  // an offer without an entry
     const Frame g = drawMenu(engine, menu);
     EXPECT_GT(g.count(100, 300, 306, 322, isText), 30);
-    EXPECT_EQ(0, g.count(100, 300, 326, 342, isText));
-    EXPECT_EQ(0, g.count(100, 300, 346, 362, isText));
+    EXPECT_LT(g.count(100, 190, 326, 342, isText), 8);
+    EXPECT_LT(g.count(100, 190, 346, 362, isText), 8);
 }
 
 }  // namespace

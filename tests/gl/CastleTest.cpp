@@ -28,12 +28,13 @@
 #include "game/TGoldInstance.h"
 #include "game/TKI.h"
 #include "platform/gl.h"
-#include "platform/testhooks.h"
+#include "scene/TBone.h"
 #include "scene/TBoundingSphere.h"
 #include "scene/TGrid.h"
 #include "scene/TGridCell.h"
 #include "scene/THeightSource.h"
 #include "screens/TTopbar.h"
+#include "support/Picture.h"
 
 namespace {
 
@@ -283,6 +284,37 @@ TEST_F(CastleTest, DragonTakesAPileItTouches) {
     EXPECT_FLOAT_EQ(20.0f + 190.0f, dragon->load);
     frame();
     EXPECT_EQ(0, piles());
+}
+
+// The first pile hangs the gold sack on the dragon; a second one only adds
+// its gold and mass: the sack is not put on again.
+TEST_F(CastleTest, FirstPileHangsTheGoldSackAndTheNextOnlyAddsToIt) {
+    TDrache* dragon = game->dragon;
+    TItemBase* sack = game->goldSack;
+    ASSERT_NE(nullptr, sack);
+    EXPECT_EQ(nullptr, dragon->getEquipped(6));
+    const float load = dragon->load;
+    const TVector first = groundNearCastle(-150.0f, 40.0f);
+    new TGoldInstance(15.0f, first, game);
+    placeDragon(first + TVector(0.0f, 0.0f, -1.0f));
+    game->grid->processCollisions();
+    EXPECT_EQ(sack, dragon->getEquipped(6));
+    ASSERT_NE(nullptr, sack->getBone());
+    EXPECT_TRUE(sack->getBone()->name.equals("Bone09"));
+    EXPECT_FLOAT_EQ(15.0f, dragon->carriedGold);
+    EXPECT_FLOAT_EQ(load + 150.0f, dragon->load);
+
+    sack->setBone(nullptr);  // putting the sack on again would look its bone up again
+    const TVector second = groundNearCastle(150.0f, -40.0f);
+    new TGoldInstance(4.0f, second, game);
+    placeDragon(second + TVector(0.0f, 0.0f, -1.0f));
+    game->grid->processCollisions();
+    EXPECT_FLOAT_EQ(19.0f, dragon->carriedGold);
+    EXPECT_FLOAT_EQ(load + 190.0f, dragon->load);
+    EXPECT_EQ(nullptr, sack->getBone());
+    int sacks = 0;
+    for (TListNode<TItemBase>* n = dragon->equipped.head; n; n = n->next) sacks += n->value->getSlotType() == 6;
+    EXPECT_EQ(1, sacks);
 }
 
 TEST_F(CastleTest, DroppedGoldFallsFromBelowTheDragonAndLands) {
@@ -559,12 +591,11 @@ TEST_F(CastleTest, PictureOfTheCastleWithABalloon) {
         camera.apply();
         frame(i < 2 ? 1.0f : 50.0f);  // the last one with the minimap
     }
-    std::vector<unsigned char> rgba(640 * 480 * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const Picture shot = readColourBuffer(640, 480);
+    const std::vector<unsigned char>& rgba = shot.pixels;  // bottom row first
     engine->camera = &game->followCamera;
     const std::string path = folder + "/castle_with_balloon.png";
-    EXPECT_TRUE(platform::writePng(path, 640, 480, rgba.data()));
+    EXPECT_TRUE(writePng(shot, path));
     std::printf("picture: %s\n", path.c_str());
 
     // The middle of the picture is not the clear colour and not all one

@@ -19,7 +19,10 @@
 
 #include "GameTestWindow.h"
 #include "engine/Log.h"
+#include "engine/TEngine.h"
 #include "scene/TBone.h"
+#include "scene/TMesh.h"
+#include "scene/TMeshPart.h"
 #include "scene/TSkinnedMesh.h"
 #include "scene/TSkinnedMeshInstance.h"
 #include "support/TestPaths.h"
@@ -179,9 +182,10 @@ protected:
     }
     void TearDown() override { gametest::closeEngine(); }
 
-    // What the log gained since the last call.
-    std::string newLogText() {
-        logFlush();
+    // What the log gained since the last call. Without flushing first, only
+    // what its writers have flushed already.
+    std::string newLogText(bool flushFirst = true) {
+        if (flushFirst) logFlush();
         const Bytes all = readFile(logPath);
         const std::string text(all.begin() + static_cast<long>(std::min(logSeen, all.size())), all.end());
         logSeen = all.size();
@@ -284,6 +288,33 @@ TEST_F(DamagedModelTest, DamagedAnimationsTakeNoTrack) {
     mesh.startAnimation(0, TSkeleton::kRestartTime);
     mesh.advance(1000);
     mesh.render();
+}
+
+// A line a loader writes is in the file at once, so a crash right after it
+// cannot lose it.
+TEST_F(DamagedModelTest, LoaderLinesReachTheFileAtOnce) {
+    newLogText();
+    const std::string absent = folder + "/absent.pff";
+    TMesh mesh(TString(absent.c_str()), nullptr, nullptr, engine, false);
+    EXPECT_FALSE(mesh.isLoaded());
+    EXPECT_NE(std::string::npos, newLogText(false).find("Mesh: model file '" + absent + "'"));
+
+    TSkinnedMesh dragon(TString((binaryDir() + "/mods/drache/mesh.pff").c_str()), nullptr, nullptr, engine, true);
+    ASSERT_TRUE(dragon.isLoaded());
+    newLogText();
+    EXPECT_EQ(-1, dragon.loadAnimation(TString(absent.c_str())));
+    EXPECT_NE(std::string::npos, newLogText(false).find("Skeleton: animation '" + absent + "' not loaded"));
+
+    TMeshPart part;
+    const int noCoordinates[1] = {0};
+    part.allocate(3, 3, 1, 0, noCoordinates);
+    part.setName("_broken");
+    part.triangles[0] = TIntVector(0, 1, 7);
+    part.splitVertices();
+    EXPECT_NE(std::string::npos, newLogText(false).find("Model part '_broken': triangle 0 corner 2"));
+
+    EXPECT_EQ(-1, engine->loadVertexProgram(TString("programs\\absent_vp.txt")));
+    EXPECT_NE(std::string::npos, newLogText(false).find("program file 'programs\\absent_vp.txt' cannot be read"));
 }
 
 }  // namespace

@@ -164,7 +164,10 @@ TEST_F(DragonFlightTest, FollowCameraSitsAboveAndLooksAhead) {
     const TVector b = dragon->getBackward();
     EXPECT_FLOAT_EQ(b.x, camera.getDirection().x);
     EXPECT_FLOAT_EQ(b.y, camera.getDirection().y);
-    EXPECT_FLOAT_EQ(1.0f, camera.up.z);  // the view mirrors its up axis
+    // +z on purpose, not the dragon's upward axis -z: the camera's view
+    // mirrors its up vector, so -z would show the picture upside down and put
+    // the camera below the dragon. A change to -z is a regression, not a fix.
+    EXPECT_FLOAT_EQ(1.0f, camera.up.z) << "an up vector of -z shows the follow camera's picture upside down";
     EXPECT_FLOAT_EQ(10000.0f, camera.getPosition().x);
     EXPECT_FLOAT_EQ(5000.0f - 120.0f, camera.getPosition().z);  // z grows downward
 }

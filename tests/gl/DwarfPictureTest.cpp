@@ -19,22 +19,15 @@
 #include "game/TZwergMod.h"
 #include "game/TZwergenhaus.h"
 #include "platform/gl.h"
-#include "platform/testhooks.h"
 #include "scene/TBoden.h"
 #include "scene/TBodenTile.h"
 #include "scene/THeightSource.h"
+#include "support/Picture.h"
 
 namespace {
 
 const int kWidth = 640;
 const int kHeight = 480;
-
-struct Pixels {
-    std::vector<unsigned char> rgba;  // bottom row first, as GL reads it
-    const unsigned char* at(int x, int yFromTop) const {
-        return &rgba[(static_cast<size_t>(kHeight - 1 - yFromTop) * kWidth + x) * 4];
-    }
-};
 
 bool isHatRed(const unsigned char* c) { return c[0] > 110 && c[0] > 2 * c[1] && c[0] > 2 * c[2]; }
 bool isCoatBlue(const unsigned char* c) { return c[2] > 70 && c[2] > c[0] + 30 && c[2] > c[1] + 10; }
@@ -107,8 +100,6 @@ TEST_F(DwarfPictureTest, DwarvesWalkOnTheirRoadUprightAndAnimated) {
     look.z -= 0.4f;
     TCamera& camera = game->followCamera;
 
-    Pixels shot;
-    shot.rgba.resize(static_cast<size_t>(kWidth) * kHeight * 4);
     for (int frame = 0; frame < 4; ++frame) {
         camera.up = TVector(0.0f, 0.0f, 1.0f);
         camera.setDirection((eye - look).normalized());
@@ -119,8 +110,8 @@ TEST_F(DwarfPictureTest, DwarvesWalkOnTheirRoadUprightAndAnimated) {
         camera.apply();
         game->doFrame();
     }
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, shot.rgba.data());
-    EXPECT_TRUE(platform::writePng("dwarves.png", kWidth, kHeight, shot.rgba.data()));
+    const Picture shot = readColourBuffer(kWidth, kHeight);
+    EXPECT_TRUE(writePng(shot, "dwarves.png"));
 
     // The dwarves near the camera are drawn as the animated model.
     int animated = 0;

@@ -5,13 +5,22 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fstream>
 #include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "GameTestWindow.h"
+#include "engine/Log.h"
 #include "engine/TProperties.h"
 #include "engine/TSound.h"
 #include "game/TBurgMod.h"
@@ -27,10 +36,12 @@
 #include "game/TZwergMod.h"
 #include "game/TZwergenhaus.h"
 #include "platform/crt.h"
+#include "platform/gl.h"
 #include "scene/TBoden.h"
 #include "scene/TBodenTile.h"
 #include "scene/TBoundingSphere.h"
 #include "scene/TGrid.h"
+#include "scene/TMesh.h"
 #include "scene/TParticleManager.h"
 #include "scene/TSkeleton.h"
 
@@ -46,9 +57,60 @@ float heading(const TZwerg* dwarf) {
     return std::atan2(b.y, b.x);
 }
 
+// A road network of the test's own: way points and key fields with the
+// routing items the test gives them. Owns them all.
+class Road {
+public:
+    TWayPoint* point(const char* name, const TVector& at) {
+        points.push_back(std::make_unique<TWayPoint>(field(name).data(), at.x, at.y));
+        points.back()->allocRoutingItems(4);
+        return points.back().get();
+    }
+    TKeyField* goal(const char* name, TWayPoint* end) {
+        goals.push_back(std::make_unique<TKeyField>(field(name).data(), 0, 0));
+        goals.back()->allocEndPoints(1);
+        goals.back()->addEndPoint(end);
+        return goals.back().get();
+    }
+    // From `from`, toward `to`, walk to `next`.
+    static void route(TWayPoint* from, TKeyField* to, TWayPoint* next) {
+        from->addRoutingItem(new TRoutingItem{next, to});
+    }
+
+private:
+    static std::array<char, 8> field(const char* text) {
+        std::array<char, 8> f{};
+        std::memcpy(f.data(), text, std::min<size_t>(std::strlen(text), f.size()));
+        return f;
+    }
+    std::vector<std::unique_ptr<TWayPoint>> points;
+    std::vector<std::unique_ptr<TKeyField>> goals;
+};
+
+// Stands in for the impostor mesh: counts its draws and keeps the model-view
+// matrix it was drawn with.
+class ImpostorProbe : public TMesh {
+public:
+    explicit ImpostorProbe(TEngine* engine) : TMesh(engine) {}
+    void render() override {
+        ++renders;
+        glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+    }
+    int renders = 0;
+    float matrix[16] = {};
+};
+
+int occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 class DwarfTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        folder = ::testing::TempDir() + "DwarfTest_" + std::to_string(getpid());
+        std::system(("mkdir -p '" + folder + "'").c_str());
         engine = gametest::openEngine();
         ASSERT_NE(nullptr, engine);
     }
@@ -56,6 +118,10 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(nullptr, engine);
+        // Every test logs into the suite's folder, whatever a test before it
+        // opened.
+        delete logStream;
+        openLog((folder + "/Log.txt").c_str());
         properties.set("MAX_BURG_GOLD", "1000");
         game = new TGame(engine, &properties);
         engine->camera = &game->followCamera;
@@ -121,15 +187,67 @@ protected:
         return false;
     }
 
+    // The first dwarf on a road of its own: way points "Hof", "Bruecke" and
+    // "Tor" beside it, "Tor" the end of the key field "Ziel"; it walks from
+    // "Hof" toward "Bruecke", whose next hop is "Tor", or "Hof" again with
+    // hopBack. Null when the house makes no dwarf.
+    struct Walk {
+        TZwerg* dwarf = nullptr;
+        TWayPoint* start = nullptr;
+        TWayPoint* bridge = nullptr;
+        TWayPoint* gate = nullptr;
+    };
+    Walk walkOnRoad(bool hopBack) {
+        setDetail(1);
+        Walk w;
+        w.dwarf = firstDwarf();
+        if (!w.dwarf) return w;
+        const TVector at = w.dwarf->getPosition();
+        w.start = road.point("Hof", at);
+        w.bridge = road.point("Bruecke", at + TVector(30.0f, 0.0f, 0.0f));
+        w.gate = road.point("Tor", at + TVector(30.0f, 30.0f, 0.0f));
+        TKeyField* goal = road.goal("Ziel", w.gate);
+        Road::route(w.start, goal, w.bridge);
+        Road::route(w.bridge, goal, hopBack ? w.start : w.gate);
+        w.dwarf->currentWayPoint = w.start;
+        w.dwarf->targetWayPoint = w.bridge;
+        w.dwarf->route = goal;
+        w.dwarf->flags = TZwerg::DWARF_GO;
+        w.dwarf->setTarget(w.bridge->position);
+        return w;
+    }
+    // Puts the dwarf at a way point, by an offset in x and y.
+    static void standBy(TZwerg* dwarf, const TWayPoint* point, float dx, float dy) {
+        dwarf->setPosition(point->position + TVector(dx, dy, dwarf->getPosition().z));
+    }
+
+    // The log as it stands now (the walk's lines are written unflushed).
+    static std::string logText() {
+        logFlush();
+        std::ifstream in(folder + "/Log.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // What the log gained while `action` ran.
+    static std::string logged(const std::function<void()>& action) {
+        const size_t before = logText().size();
+        action();
+        return logText().substr(before);
+    }
+
     static TEngine* engine;
+    static std::string folder;
     TProperties properties;
     TGame* game = nullptr;
     TKI* ki = nullptr;
     TKeyField* castle = nullptr;
     TZwergenhaus* house = nullptr;
+    Road road;  // outlives the game, whose dwarves may point into it
 };
 
 TEngine* DwarfTest::engine = nullptr;
+std::string DwarfTest::folder;
 
 // ------------------------------------------------------------- houses ----
 
@@ -324,6 +442,153 @@ TEST_F(DwarfTest, ArrivalTurningAndPace) {
         dwarf->periodicDo(1000);
         EXPECT_TRUE(same(p, dwarf->getPosition()));
     }
+}
+
+// Reaching a way point takes the next hop toward the route's key field with
+// a log line naming both; reaching an end point of the key field stops the
+// walk.
+TEST_F(DwarfTest, ArrivalsTakeTheNextHopUntilTheRoutesEnd) {
+    const Walk w = walkOnRoad(false);
+    ASSERT_NE(nullptr, w.dwarf);
+    standBy(w.dwarf, w.bridge, 1.0f, 0.0f);
+    EXPECT_EQ("Zwerg: Wegpunkt (Bruecke) erreicht, naechsten genommen: Tor\n", logged([&] { w.dwarf->walk(); }));
+    EXPECT_EQ(w.bridge, w.dwarf->currentWayPoint);
+    EXPECT_EQ(w.start, w.dwarf->previousWayPoint);
+    EXPECT_EQ(w.gate, w.dwarf->targetWayPoint);
+    EXPECT_TRUE(same(w.gate->position, w.dwarf->getTarget()));
+
+    standBy(w.dwarf, w.gate, 0.0f, -2.0f);
+    EXPECT_EQ("Zwerg: Ziel erreicht, warte auf Anweisungen.\nDWARF_STAND ist gesetzt.\n",
+              logged([&] { w.dwarf->walk(); }));
+    EXPECT_EQ(w.gate, w.dwarf->currentWayPoint);
+    EXPECT_EQ(TZwerg::DWARF_STAND, w.dwarf->flags);
+}
+
+// A next hop that leads back where the dwarf came from is taken for a cycle:
+// one log line, and the dwarf keeps heading for the way point it reached.
+TEST_F(DwarfTest, HopBackToThePreviousWayPointIsACycle) {
+    const Walk w = walkOnRoad(true);
+    ASSERT_NE(nullptr, w.dwarf);
+    standBy(w.dwarf, w.bridge, 1.0f, 0.0f);
+    EXPECT_EQ("Zwerg: Verdacht auf Zyklus.\n", logged([&] { w.dwarf->walk(); }));
+    EXPECT_EQ(w.bridge, w.dwarf->currentWayPoint);
+    EXPECT_EQ(w.start, w.dwarf->targetWayPoint);
+    EXPECT_TRUE(same(w.bridge->position, w.dwarf->getTarget()));
+    EXPECT_TRUE(w.dwarf->flags & TZwerg::DWARF_GO);
+}
+
+// Sent toward a key field that its way point has no routing item for, or
+// with no key field at all, the dwarf takes the way point's first routing
+// item instead, with a log line that names the cause.
+TEST_F(DwarfTest, SentOffWithoutARoutingItemTakesTheFirstOne) {
+    setDetail(1);
+    TZwerg* dwarf = firstDwarf();
+    ASSERT_NE(nullptr, dwarf);
+    TWayPoint* start = road.point("Hof", TVector(700.0f, 800.0f, 0.0f));
+    TWayPoint* bridge = road.point("Bruecke", TVector(730.0f, 800.0f, 0.0f));
+    TWayPoint* gate = road.point("Tor", TVector(730.5f, 830.25f, 0.0f));
+    TKeyField* elsewhere = road.goal("Anderswo", bridge);
+    TKeyField* goal = road.goal("Ziel", gate);
+    Road::route(start, elsewhere, bridge);
+    Road::route(start, elsewhere, gate);
+    dwarf->currentWayPoint = start;
+
+    EXPECT_EQ("Kein routing item für Ziel gefunden!\n", logged([&] { dwarf->goToWaypoint(goal); }));
+    EXPECT_EQ(goal, dwarf->route);
+    EXPECT_EQ(bridge, dwarf->targetWayPoint);
+    EXPECT_TRUE(same(bridge->position, dwarf->getTarget()));
+
+    // With the item there, the dwarf follows it and says where it goes.
+    Road::route(start, goal, gate);
+    EXPECT_EQ("Gehe zu Wegpunkt Tor at (730.5, 830.25)\n", logged([&] { dwarf->goToWaypoint(goal); }));
+    EXPECT_EQ(gate, dwarf->targetWayPoint);
+
+    // No key field (its home has none): the line is in the file at once,
+    // read here without flushing.
+    const size_t before = logText().size();
+    dwarf->goToWaypoint(nullptr);
+    EXPECT_EQ(bridge, dwarf->targetWayPoint);
+    std::ifstream in(folder + "/Log.txt", std::ios::binary);
+    std::stringstream unflushed;
+    unflushed << in.rdbuf();
+    EXPECT_EQ("Zwerg: no key field to walk to (its home has none); the first routing item of way point Hof is taken\n",
+              unflushed.str().substr(before));
+}
+
+// A dwarf's sound follows its most pressing state: dead, hurt, asleep,
+// fighting (aiming or stealing), walking; a standing dwarf is silent, and so
+// is one on a far tile (level of detail above 1). Only the chosen sound has
+// a slot here, so a channel in the log means the dwarf chose it.
+TEST_F(DwarfTest, SoundFollowsTheMostPressingState) {
+    setDetail(1);
+    TZwerg* dwarf = firstDwarf();
+    ASSERT_NE(nullptr, dwarf);
+    int loaded = 0;
+    while (loaded < TSound::maxSamples && !ki->sound->samples[loaded]) ++loaded;
+    ASSERT_LT(loaded, static_cast<int>(TSound::maxSamples));
+    ki->sound->soundOn = 1;
+    const int saved[TKI::DWARF_SOUND_COUNT] = {ki->dwarfSounds[0], ki->dwarfSounds[1], ki->dwarfSounds[2],
+                                              ki->dwarfSounds[3], ki->dwarfSounds[4]};
+    // Channels started while only `sound` (or every sound, for -1) has a slot.
+    auto played = [&](uint32_t flags, int sound) {
+        for (int k = 0; k < TKI::DWARF_SOUND_COUNT; ++k) ki->dwarfSounds[k] = sound < 0 || k == sound ? loaded : -1;
+        dwarf->flags = flags;
+        return occurrences(logged([&] { dwarf->playSound(); }), "channel (playSound): ");
+    };
+    using Z = TZwerg;
+    const struct {
+        uint32_t flags;
+        int sound;
+    } cases[] = {
+        {Z::DWARF_DEAD | Z::DWARF_HURT | Z::DWARF_SLEEP | Z::DWARF_SHOOT | Z::DWARF_GO, TKI::DWARF_DIE},
+        {Z::DWARF_HURT | Z::DWARF_SLEEP | Z::DWARF_STEAL | Z::DWARF_GO, TKI::DWARF_HURT},
+        {Z::DWARF_SLEEP | Z::DWARF_SHOOT | Z::DWARF_GO, TKI::DWARF_SNORE},
+        {Z::DWARF_SHOOT | Z::DWARF_GO, TKI::DWARF_FIGHT},
+        {Z::DWARF_STEAL | Z::DWARF_STAND, TKI::DWARF_FIGHT},
+        {Z::DWARF_GO | Z::DWARF_CARRY, TKI::DWARF_WALK},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(1, played(c.flags, c.sound)) << std::hex << c.flags;
+        for (int other = 0; other < TKI::DWARF_SOUND_COUNT; ++other) {
+            if (other == c.sound) continue;
+            EXPECT_EQ(0, played(c.flags, other)) << std::hex << c.flags << " " << other;
+        }
+    }
+    EXPECT_EQ(0, played(Z::DWARF_STAND | Z::DWARF_CARRY, -1));
+    setDetail(2);
+    EXPECT_EQ(0, played(Z::DWARF_GO, -1));
+    for (int k = 0; k < TKI::DWARF_SOUND_COUNT; ++k) ki->dwarfSounds[k] = saved[k];
+}
+
+// At level of detail 0 the animated model is drawn; further away the
+// impostor, moved to the dwarf's position, turned by its orientation and
+// drawn at half size.
+TEST_F(DwarfTest, FarDwarvesDrawTheirImpostor) {
+    TZwerg* dwarf = firstDwarf();
+    ASSERT_NE(nullptr, dwarf);
+    dwarf->rotateZ(0.7f);
+    ImpostorProbe probe(engine);
+    TMesh* own = dwarf->impostor;
+    dwarf->impostor = &probe;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setDetail(0);
+    dwarf->draw();
+    EXPECT_EQ(0, probe.renders);
+    for (int level : {1, 2}) {
+        setDetail(level);
+        dwarf->visible = 0;
+        dwarf->draw();
+        EXPECT_EQ(level, probe.renders);
+        EXPECT_EQ(1, dwarf->visible);
+        const TVector p = dwarf->getPosition();
+        const float* r = dwarf->rotation.m;
+        for (int i = 0; i < 12; ++i) EXPECT_NEAR(0.5f * r[i], probe.matrix[i], 1e-6f) << i;
+        EXPECT_NEAR(p.x + r[12], probe.matrix[12], 1e-3f);
+        EXPECT_NEAR(p.y + r[13], probe.matrix[13], 1e-3f);
+        EXPECT_NEAR(p.z + r[14], probe.matrix[14], 1e-3f);
+    }
+    dwarf->impostor = own;
 }
 
 TEST_F(DwarfTest, TheftThatEmptiesTheCastleLosesTheGame) {

@@ -367,6 +367,64 @@ TEST_F(EquipmentMenuTest, TheGameBehindKeepsTheCursorAndHoldsNoKeys) {
     SetCursorPos(TGame::kCursorCentre, TGame::kCursorCentre);
 }
 
+// While the menu is open the world behind it turns by 0.005 radian a frame
+// about the vertical axis, the camera's up becoming (0, 0, 1).
+TEST_F(EquipmentMenuTest, ViewBehindTheMenuTurnsAFrameAtATime) {
+    ASSERT_EQ(0, game->paused);
+    engine->fpsCounter.fps = 1.0f;  // the world stands still, its follow camera too
+    TCamera& camera = game->followCamera;
+    camera.up = TVector(0.0f, 1.0f, 0.0f);
+    camera.setDirection(TVector(0.6f, 0.0f, -0.8f));
+    for (int i = 0; i < 10; ++i) menu->draw();
+    const TVector d = camera.getDirection();
+    EXPECT_NEAR(0.05f, std::atan2(d.y, d.x), 1e-4f);
+    EXPECT_NEAR(-0.8f, d.z, 1e-5f);
+    EXPECT_NEAR(1.0f, d.length(), 1e-5f);
+    EXPECT_EQ(0.0f, camera.up.x);
+    EXPECT_EQ(0.0f, camera.up.y);
+    EXPECT_EQ(1.0f, camera.up.z);
+    // The view looks the new way.
+    EXPECT_NEAR(d.x, camera.view.m[2], 1e-5f);
+    EXPECT_NEAR(d.y, camera.view.m[6], 1e-5f);
+}
+
+// The statistics block both menus show below their own texts.
+TEST_F(EquipmentMenuTest, StatisticsBlockTexts) {
+    const float armour = dragon->armour, life = dragon->life, experience = dragon->experience;
+    const float nextLevelAt = dragon->nextLevelAt;
+    const int level = dragon->level;
+    dragon->load = 123.4f;
+    dragon->armour = 7.6f;
+    dragon->life = 150.4f;
+    dragon->level = 3;
+    dragon->experience = 321.7f;
+    dragon->nextLevelAt = 600.0f;
+    dragon->firepower = 1.3f;
+    dragon->speed = 1.6f;
+    dragon->unspentPoints = 4;
+    const std::vector<TMenuLine> lines = TMenuFrame::statisticsLines(dragon);
+    const TMenuLine expected[] = {
+        {320.0f, "Last aktuell/maximal:  123/ 600"},
+        {340.0f, "Ruestungsklasse:    8"},
+        {360.0f, "Lebensenergie aktuell/maximal:  150/ 200"},
+        {380.0f, "Level 3 Exp: aktuell/level Up:  322/ 600"},
+        {400.0f, "Feuerkraft:  1.3"},
+        {420.0f, "Geschwindigkeit:  1.6"},
+        {440.0f, "Uebrige Punkte: 4"},
+    };
+    ASSERT_EQ(7u, lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(expected[i].y, lines[i].y);
+        EXPECT_EQ(expected[i].text, lines[i].text);
+    }
+    EXPECT_TRUE(TMenuFrame::statisticsLines(nullptr).empty());
+    dragon->armour = armour;
+    dragon->life = life;
+    dragon->level = level;
+    dragon->experience = experience;
+    dragon->nextLevelAt = nextLevelAt;
+}
+
 // ---------------------------------------------------------- the pictures ----
 
 // Captions are white drawn half transparent: light grey over the panel.

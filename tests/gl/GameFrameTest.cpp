@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "GameTestWindow.h"
+#include "engine/TCubeMap.h"
 #include "engine/TMaterial.h"
 #include "engine/TProperties.h"
 #include "engine/TSound.h"
+#include "engine/TTgaImage.h"
 #include "game/TBurg.h"
 #include "game/TBurgMod.h"
 #include "game/TDrache.h"
@@ -20,11 +23,12 @@
 #include "game/TRoutingTable.h"
 #include "platform/gl.h"
 #include "platform/sound.h"
+#include "scene/TBoundingSphere.h"
+#include "scene/THeightSource.h"
 #include "scene/TParticleManager.h"
 #include "screens/TLoadingScreen.h"
 #include "screens/TTopbar.h"
-#include "scene/TBoundingSphere.h"
-#include "scene/THeightSource.h"
+#include "support/Picture.h"
 
 namespace {
 
@@ -151,6 +155,55 @@ TEST_F(GameFrameTest, FrameDrawsSkyGroundAndMinimap) {
     EXPECT_GT(covered, 70);
 }
 
+// The sky box shows each face of the sky's cube map in its own direction.
+// The cube is turned by 90 degrees about z, so looking along +x shows the
+// -y face, along +y the +x face, along -x the +y face and along -y the -x
+// face; +z and -z show their own faces. The game's cameras look against
+// their direction vector: their projection puts the viewpoint out along it.
+TEST_F(GameFrameTest, SkyBoxShowsEachCubeFaceInItsDirection) {
+    ASSERT_NE(nullptr, game->skyMaterial);
+    TTexture* sky = game->skyMaterial->textures[0];
+    ASSERT_NE(nullptr, sky);
+    // The level's pictures on the faces +x, -x, +y, -y, +z, -z.
+    const char* files[6] = {"bluesky_bk.tga", "bluesky_ft.tga", "bluesky_rt.tga",
+                            "bluesky_lf.tga", "bluesky_up.tga", "bluesky_up.tga"};
+    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, sky->id);
+    for (int f = 0; f < 6; ++f) {
+        TTgaImage image(TString((std::string("tex/") + files[f]).c_str()));
+        ASSERT_TRUE(image.hasPixels()) << files[f];
+        std::vector<unsigned char> face(static_cast<size_t>(image.byteCount()));
+        glGetTexImage(TCubeMap::kFaces[f], 0, image.pixelFormat, GL_UNSIGNED_BYTE, face.data());
+        EXPECT_EQ(0, std::memcmp(face.data(), image.pixels, face.size())) << files[f];
+    }
+
+    const unsigned char colours[6][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                         {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, sky->id);
+    for (int f = 0; f < 6; ++f)
+        glTexImage2D(TCubeMap::kFaces[f], 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, colours[f]);
+
+    const TVector looks[6] = {TVector(1, 0, 0),  TVector(0, 1, 0),  TVector(-1, 0, 0),
+                              TVector(0, -1, 0), TVector(0, 0, 1), TVector(0, 0, -1)};
+    const int faces[6] = {3, 0, 2, 1, 4, 5};
+    TCamera camera = game->followCamera;
+    camera.setPosition(TVector());
+    glDisable(GL_FOG);
+    for (int i = 0; i < 6; ++i) {
+        camera.up = looks[i].z != 0.0f ? TVector(0, 1, 0) : TVector(0, 0, 1);
+        camera.setDirection(looks[i] * -1.0f);
+        camera.apply();
+        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        engine->setMaterial(engine->stdMat);
+        game->drawSkybox();
+        const Picture shot = readColourBuffer(640, 480);
+        writePng(shot, ::testing::TempDir() + "GameFrameTest_sky_" + std::to_string(i) + ".png");
+        const unsigned char* c = &shot.pixels[(240 * 640 + 320) * 4];
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(colours[faces[i]][k], c[k], 8) << "looking " << i << " channel " << k;
+    }
+    glEnable(GL_FOG);
+}
+
 TEST_F(GameFrameTest, SetUpFillsTheLoadingBar) {
     ASSERT_NE(nullptr, TLoadingScreen::existing());
     EXPECT_EQ(TLoadingScreen::existing(), game->loadingScreen);
@@ -176,6 +229,55 @@ TEST_F(GameFrameTest, TopBarHearsMessagesLifeAndBlood) {
     frame(50.0f);  // draws the bar; the particles (six seconds) live on
     EXPECT_EQ(64, game->particles->count);
     game->topbar = nullptr;
+}
+
+// The sound library hears from the dragon's drawing position scaled by
+// 0.01, looking along +z with +y up; the AI controller keeps the same point.
+// The level set-up gives the controller the position unscaled.
+TEST_F(GameFrameTest, ListenerSitsAtTheDragonInTheSoundLibrarysUnits) {
+    const TVector drawn = game->dragon->drawPosition();
+    ASSERT_GT(drawn.x, 10000.0f);  // drawing units: 100 times the world's
+    EXPECT_FLOAT_EQ(drawn.x, game->ki->listener[0]);
+    EXPECT_FLOAT_EQ(drawn.y, game->ki->listener[1]);
+    EXPECT_FLOAT_EQ(drawn.z, game->ki->listener[2]);
+
+    frame(50.0f);
+    const TVector p = game->dragon->drawPosition() * 0.01f;
+    float at[3], forward[3], up[3];
+    ASSERT_TRUE(FSOUND_3D_Listener_GetAttributes(at, nullptr, &forward[0], &forward[1], &forward[2], &up[0], &up[1],
+                                                 &up[2]));
+    const float expected[3] = {p.x, p.y, p.z};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_FLOAT_EQ(expected[k], at[k]) << k;
+        EXPECT_FLOAT_EQ(expected[k], game->ki->listener[k]) << k;
+        EXPECT_FLOAT_EQ(k == 2 ? 1.0f : 0.0f, forward[k]) << k;
+        EXPECT_FLOAT_EQ(k == 1 ? 1.0f : 0.0f, up[k]) << k;
+    }
+}
+
+// After the set-up the current music (slot 0) plays at MUSIC_VOLUME, absent
+// meaning 0: a stream through its channel, a module through its own volume.
+TEST_F(GameFrameTest, LevelSetUpAppliesTheMusicVolume) {
+    delete game;
+    game = nullptr;
+    delete TSound::getInstance();  // a sound object without music
+    for (const int kind : {1, 0}) {
+        TSound* sound = TSound::getInstance();
+        ASSERT_EQ(0, sound->loadMusic(kind, "sound/ingame.wav", true));
+        sound->playMusic(0);
+        TMusicRecord* music = sound->currentMusic();
+        ASSERT_NE(nullptr, music);
+        TProperties settings;
+        if (kind == 1) settings.set("MUSIC_VOLUME", "77");
+        TGame* level = new TGame(engine, &settings);
+        if (kind == 1) {
+            EXPECT_EQ(77, FSOUND_GetVolume(music->channel));
+        } else {
+            EXPECT_EQ(0, FMUSIC_GetMasterVolume(music->module));
+        }
+        delete level;
+        delete sound;
+    }
 }
 
 TEST_F(GameFrameTest, GameTimeIsFiveTimesTheWallClockWithItsFractionCarried) {

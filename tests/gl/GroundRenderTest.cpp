@@ -26,11 +26,11 @@
 #include "engine/TTexture.h"
 #include "engine/TVertexArray.h"
 #include "platform/gl.h"
-#include "platform/testhooks.h"
 #include "platform/win32.h"
 #include "scene/TBoden.h"
 #include "scene/TBodenTile.h"
 #include "scene/TMesh.h"
+#include "support/Picture.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -49,19 +49,6 @@ HWND makeWindow() {
     RegisterClassA(&wc);
     return CreateWindowExA(0, "groundtest", "groundtest", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr,
                            nullptr);
-}
-
-struct Picture {
-    std::vector<unsigned char> rgba;  // bottom row first, as GL reads
-    const unsigned char* at(int x, int y) const { return &rgba[(static_cast<size_t>(y) * kWidth + x) * 4]; }
-};
-
-Picture readBack() {
-    Picture p;
-    p.rgba.resize(static_cast<size_t>(kWidth) * kHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    return p;
 }
 
 bool near(const unsigned char* px, int r, int g, int b, int tolerance = 3) {
@@ -129,7 +116,7 @@ protected:
 
     std::string savePicture(const Picture& p, const char* name) {
         const std::string path = folder + "/" + name;
-        EXPECT_TRUE(platform::writePng(path, kWidth, kHeight, p.rgba.data())) << path;
+        EXPECT_TRUE(writePng(p, path)) << path;
         std::printf("picture: %s\n", path.c_str());
         return path;
     }
@@ -223,7 +210,7 @@ TEST_F(GroundRenderTest, GameViewShowsTheTexturedIsland) {
         glPopMatrix();
     }
     ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    const Picture picture = readBack();
+    const Picture picture = readColourBuffer(kWidth, kHeight);
     savePicture(picture, "ground_game_view.png");
 
     EXPECT_GT(ground->drawList.count(), 10);
@@ -238,7 +225,7 @@ TEST_F(GroundRenderTest, GameViewShowsTheTexturedIsland) {
     double sum = 0.0, sumSq = 0.0;
     for (int y = 0; y < kHeight / 3; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            const unsigned char* px = picture.at(x, y);
+            const unsigned char* px = picture.at(x, kHeight - 1 - y);
             if (near(px, 127, 127, 255, 2)) ++clear;
             const double l = 0.3 * px[0] + 0.59 * px[1] + 0.11 * px[2];
             sum += l;
@@ -252,7 +239,7 @@ TEST_F(GroundRenderTest, GameViewShowsTheTexturedIsland) {
     EXPECT_GT(mean, 30.0);
     // The top row is sky (the clear colour, or fog of the same colour).
     int sky = 0;
-    for (int x = 0; x < kWidth; ++x) sky += near(picture.at(x, kHeight - 1), 127, 127, 255, 3);
+    for (int x = 0; x < kWidth; ++x) sky += near(picture.at(x, 0), 127, 127, 255, 3);
     EXPECT_GT(sky, kWidth / 2);
 }
 
@@ -314,7 +301,7 @@ TEST_F(GroundRenderTest, TilesOfMixedDetailMeetWithoutCracks) {
         glPopMatrix();
         glEnable(GL_FOG);
         glClearColor(0.5f, 0.5f, 1.0f, 0.0f);
-        const Picture picture = readBack();
+        const Picture picture = readColourBuffer(kWidth, kHeight);
         savePicture(picture, v.picture);
 
         int background = 0;
@@ -339,28 +326,28 @@ TEST_F(GroundRenderTest, ClippingProgramsDropTheGroundBelowTheWater) {
         glScalef(100.0f, 100.0f, 100.0f);
         ground->drawVertexArrays(clip);
         glPopMatrix();
-        const Picture p = readBack();
+        const Picture p = readColourBuffer(kWidth, kHeight);
         int background = 0;
-        for (size_t i = 0; i < p.rgba.size(); i += 4) background += near(&p.rgba[i], 255, 0, 255, 8);
+        for (size_t i = 0; i < p.pixels.size(); i += 4) background += near(&p.pixels[i], 255, 0, 255, 8);
         return background;
     };
     // The floor programs fog by themselves: push the fog out of the way.
     glFogf(GL_FOG_START, 1.0e6f);
     glFogf(GL_FOG_END, 2.0e6f);
     const int plain = drawAndCount(false);
-    const Picture textured = readBack();
+    const Picture textured = readColourBuffer(kWidth, kHeight);
     savePicture(textured, "ground_from_above.png");
     const int clipped = drawAndCount(true);
-    const Picture island = readBack();
+    const Picture island = readColourBuffer(kWidth, kHeight);
     savePicture(island, "ground_clipped.png");
     glFogf(GL_FOG_START, 10000.0f);
     glFogf(GL_FOG_END, 100000.0f);
     // What stays is land: mostly grass green.
     int land = 0, green = 0;
-    for (size_t i = 0; i < island.rgba.size(); i += 4) {
-        if (near(&island.rgba[i], 255, 0, 255, 8)) continue;
+    for (size_t i = 0; i < island.pixels.size(); i += 4) {
+        if (near(&island.pixels[i], 255, 0, 255, 8)) continue;
         ++land;
-        const unsigned char* px = &textured.rgba[i];
+        const unsigned char* px = &textured.pixels[i];
         green += px[1] > px[0] && px[1] > px[2];
     }
     EXPECT_GT(green, land * 6 / 10);
@@ -409,15 +396,15 @@ TEST_F(GroundRenderTest, LeavingOutWhatAPassCannotShowKeepsThePicture) {
             ground->drawVertexArrays(v.mirrored, v.mirrored ? 2 : 0);
             engine->frustumCulling = true;
             glPopMatrix();
-            return readBack();
+            return readColourBuffer(kWidth, kHeight);
         };
         const Picture culled = drawPass(true);
         const Picture whole = drawPass(false);
         savePicture(culled, v.picture);
         int shown = 0, differing = 0;
-        for (size_t i = 0; i < culled.rgba.size(); i += 4) {
-            shown += !near(&whole.rgba[i], 255, 0, 255, 8);
-            differing += !near(&culled.rgba[i], whole.rgba[i], whole.rgba[i + 1], whole.rgba[i + 2], 2);
+        for (size_t i = 0; i < culled.pixels.size(); i += 4) {
+            shown += !near(&whole.pixels[i], 255, 0, 255, 8);
+            differing += !near(&culled.pixels[i], whole.pixels[i], whole.pixels[i + 1], whole.pixels[i + 2], 2);
         }
         EXPECT_GT(shown, kWidth * kHeight / 20) << v.picture;
         EXPECT_EQ(differing, 0) << v.picture;

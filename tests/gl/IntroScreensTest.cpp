@@ -497,6 +497,34 @@ TEST_F(IntroScreensTest, LogoZoomsHoldsThenFadesOut) {
     EXPECT_EQ(nullptr, engine->camera);
 }
 
+TEST_F(IntroScreensTest, LogoMadeAfterTheIntroPlaysItsSoundWhileItDraws) {
+    // As the start-up runs them: the intro to its end, and then the logo made.
+    TIntroScreen* intro = makeIntro();
+    ASSERT_NE(nullptr, intro);
+    intro->alpha = 0.0f;
+    intro->fadingIn = 0;
+    PostMessageA(engine->window, WM_CHAR, VK_ESCAPE, 0);
+    EXPECT_EQ(TIntroScreen::RESULT_DONE, intro->run());
+
+    TLogoScreen* logo = makeLogo();
+    ASSERT_NE(nullptr, logo);
+    if (logo->music < 0) GTEST_SKIP() << "the music slots are used up by the tests before in this process";
+    const int channel = TSound::getInstance()->music[logo->music]->channel;
+    // A camera of the test's looks at the logo's sound before each frame.
+    FrameHookCamera hook;
+    TCamera* own = logo->camera;
+    logo->camera = &hook;
+    std::vector<bool> playing;
+    hook.onFrame = [&](int frame) {
+        playing.push_back(FSOUND_IsPlaying(channel));
+        if (frame == 10) PostMessageA(engine->window, WM_CHAR, VK_ESCAPE, 0);
+    };
+    EXPECT_EQ(TLogoScreen::RESULT_DONE, logo->run());
+    logo->camera = own;
+    ASSERT_GE(playing.size(), 10u);
+    for (size_t i = 0; i < 10; ++i) EXPECT_TRUE(playing[i]) << "frame " << i + 1;
+}
+
 TEST_F(IntroScreensTest, LogoKeys) {
     TLogoScreen* logo = makeLogo();
     ASSERT_NE(nullptr, logo);

@@ -100,7 +100,8 @@ public:
     Frame picture;
 };
 
-struct Picture {
+// One picture of a posed model: its name, the frame and the model's box in it.
+struct PoseShot {
     std::string name;
     Frame frame;
     Box box;
@@ -149,9 +150,9 @@ protected:
     }
 
     // One engine frame; the picture is saved as <name>.png.
-    Picture shoot(const std::string& name) {
+    PoseShot shoot(const std::string& name) {
         engine->renderFrame();
-        Picture p;
+        PoseShot p;
         p.name = name;
         p.frame = screen->picture;
         p.box = modelBox(p.frame);
@@ -162,8 +163,8 @@ protected:
 
     // Starts the track blending in from the pose the skeleton has, runs the
     // blend to time 0, then takes a picture at each phase of the track.
-    std::vector<Picture> shootTrack(TSkeleton& skeleton, const std::string& model, const TrackShots& t) {
-        std::vector<Picture> pictures;
+    std::vector<PoseShot> shootTrack(TSkeleton& skeleton, const std::string& model, const TrackShots& t) {
+        std::vector<PoseShot> pictures;
         skeleton.startAnimation(t.track, TSkeleton::kRestartTime);
         skeleton.advance(-TSkeleton::kRestartTime);
         const int end = skeleton.trackEnd[t.track];
@@ -177,7 +178,7 @@ protected:
     }
 
     // The checks every picture of a posed model passes against its bind pose.
-    static void expectFramedAndSane(const Picture& p, const Box& bind) {
+    static void expectFramedAndSane(const PoseShot& p, const Box& bind) {
         SCOPED_TRACE(p.name);
         const Frame& f = p.frame;
         EXPECT_GT(p.box.pixels, f.width * f.height / 50) << "model too small or missing";
@@ -192,13 +193,13 @@ protected:
     }
 
     // A clear change: at least 3% of the model's pixels differ.
-    static void expectDifferent(const Picture& a, const Picture& b) {
+    static void expectDifferent(const PoseShot& a, const PoseShot& b) {
         const int changed = differingPixels(a.frame, b.frame);
         EXPECT_GT(changed, std::max(a.box.pixels, b.box.pixels) * 3 / 100) << a.name << " vs " << b.name;
     }
 
     // The same pose: at most 0.5% of the model's pixels differ.
-    static void expectAlike(const Picture& a, const Picture& b) {
+    static void expectAlike(const PoseShot& a, const PoseShot& b) {
         const int changed = differingPixels(a.frame, b.frame);
         EXPECT_LE(changed, std::max(a.box.pixels, b.box.pixels) / 200) << a.name << " vs " << b.name;
     }
@@ -207,13 +208,13 @@ protected:
     // framed and sane, changing from phase to phase, first equal to last,
     // and the tracks different from each other at the second phase.
     void checkModel(TSkeleton& skeleton, const std::string& model, const std::vector<TrackShots>& tracks) {
-        const Picture bind = shoot(model + "_bind");
+        const PoseShot bind = shoot(model + "_bind");
         expectFramedAndSane(bind, bind.box);
-        std::vector<std::vector<Picture>> all;
+        std::vector<std::vector<PoseShot>> all;
         for (const TrackShots& t : tracks) {
             all.push_back(shootTrack(skeleton, model, t));
-            const std::vector<Picture>& shots = all.back();
-            for (const Picture& p : shots) expectFramedAndSane(p, bind.box);
+            const std::vector<PoseShot>& shots = all.back();
+            for (const PoseShot& p : shots) expectFramedAndSane(p, bind.box);
             for (size_t i = 1; i + 1 < shots.size(); ++i) {
                 expectDifferent(shots[i - 1], shots[i]);
                 expectDifferent(shots.front(), shots[i]);
@@ -287,7 +288,7 @@ TEST_F(ModelPoseTest, DwarfWalkingAndShooting) {
 
     // Upright: the red hat lies above the middle of the model, the dark
     // boots below it.
-    const Picture p = shoot("dwarf_upright");
+    const PoseShot p = shoot("dwarf_upright");
     const double middle = (p.box.y0 + p.box.y1) / 2.0;
     const double hat = meanRow(p.frame, [](const unsigned char* c) { return c[0] > 150 && c[1] < 70 && c[2] < 70; });
     const double boots = meanRow(p.frame, [](const unsigned char* c) { return c[0] < 60 && c[1] < 40 && c[2] < 30; });

@@ -21,13 +21,13 @@
 #include "engine/TTexture3D.h"
 #include "engine/TTextureLayer.h"
 #include "platform/gl.h"
-#include "platform/testhooks.h"
 #include "platform/win32.h"
 #include "scene/TBurstEmitter.h"
 #include "scene/TParticleBurst.h"
 #include "scene/TParticleEmitter.h"
 #include "scene/TParticleManager.h"
 #include "scene/TWorld.h"
+#include "support/Picture.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -105,9 +105,9 @@ protected:
     }
 
     // The pixel at (x, y) counted from the top left.
-    static std::vector<int> pixel(const std::vector<unsigned char>& rgba, int x, int y) {
-        const size_t i = (static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 4;
-        return {rgba[i], rgba[i + 1], rgba[i + 2]};
+    static std::vector<int> pixel(const Picture& picture, int x, int y) {
+        const unsigned char* c = picture.at(x, y);
+        return {c[0], c[1], c[2]};
     }
 };
 
@@ -159,39 +159,54 @@ TEST_F(ParticleDrawTest, SquaresWhereTheProgramPlacesThem) {
     glDepthMask(GL_FALSE);
     manager.drawAll();
     glDepthMask(GL_TRUE);
-    std::vector<unsigned char> rgba(static_cast<size_t>(kWidth) * kHeight * 4);
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const Picture shot = readColourBuffer(kWidth, kHeight);
     const std::string png = ::testing::TempDir() + "ParticleDrawTest_particles.png";
-    EXPECT_TRUE(platform::writePng(png, kWidth, kHeight, rgba.data()));
+    EXPECT_TRUE(writePng(shot, png));
     std::printf("picture: %s\n", png.c_str());
     engine->camera = nullptr;
     engine->setMaterial(nullptr);
 
     // Red square centred at (220, 240), 50 x 60 half extents; green at 420.
-    EXPECT_EQ(pixel(rgba, 220, 240), (std::vector<int>{255, 0, 0}));
-    EXPECT_EQ(pixel(rgba, 180, 200), (std::vector<int>{255, 0, 0}));
-    EXPECT_EQ(pixel(rgba, 420, 240), (std::vector<int>{0, 255, 0}));
-    EXPECT_EQ(pixel(rgba, 275, 240), (std::vector<int>{0, 0, 0}));
-    EXPECT_EQ(pixel(rgba, 320, 240), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(pixel(shot, 220, 240), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ(pixel(shot, 180, 200), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ(pixel(shot, 420, 240), (std::vector<int>{0, 255, 0}));
+    EXPECT_EQ(pixel(shot, 275, 240), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(pixel(shot, 320, 240), (std::vector<int>{0, 0, 0}));
     // White turned by 45 degrees around (320, 120): the square's corners
     // are cut off, its tips reach out along the axes.
-    EXPECT_EQ(pixel(rgba, 320, 120), (std::vector<int>{255, 255, 255}));
-    EXPECT_EQ(pixel(rgba, 320, 120 - 75), (std::vector<int>{255, 255, 255}));
-    EXPECT_EQ(pixel(rgba, 320 + 45, 120 - 55), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(pixel(shot, 320, 120), (std::vector<int>{255, 255, 255}));
+    EXPECT_EQ(pixel(shot, 320, 120 - 75), (std::vector<int>{255, 255, 255}));
+    EXPECT_EQ(pixel(shot, 320 + 45, 120 - 55), (std::vector<int>{0, 0, 0}));
     // Yellow is farther, drawn first; blue over it.
-    EXPECT_EQ(pixel(rgba, 320, 360), (std::vector<int>{0, 0, 255}));
-    EXPECT_EQ(pixel(rgba, 375, 360), (std::vector<int>{255, 255, 0}));
+    EXPECT_EQ(pixel(shot, 320, 360), (std::vector<int>{0, 0, 255}));
+    EXPECT_EQ(pixel(shot, 375, 360), (std::vector<int>{255, 255, 0}));
     // Alpha 0.5 blends half of the red into the black.
-    const std::vector<int> half = pixel(rgba, 220, 420);
+    const std::vector<int> half = pixel(shot, 220, 420);
     EXPECT_NEAR(half[0], 128, 3);
     EXPECT_EQ(half[1], 0);
     // The last slice (magenta) at 0.875 of its colour.
-    const std::vector<int> slice = pixel(rgba, 420, 420);
+    const std::vector<int> slice = pixel(shot, 420, 420);
     EXPECT_NEAR(slice[0], 223, 4);
     EXPECT_NEAR(slice[1], 0, 4);
     EXPECT_NEAR(slice[2], 223, 4);
+}
+
+// A burst particle starts `distance` out from the centre along an entry of
+// the engine's direction table and flies on outwards along the same line, at
+// most `maxSpeed` per millisecond.
+void expectFlyingOut(const TEngine* engine, const TParticleEmitter& e, const TVector& centre, float distance,
+                     float maxSpeed) {
+    const TVector out = e.position - centre;
+    EXPECT_NEAR(out.length(), distance, 1e-4f);
+    const TVector dir = out.normalized() * 0.0003f;
+    bool inTable = false;
+    for (const TVector& d : engine->directions) inTable = inTable || (d - dir).length() < 3e-7f;
+    EXPECT_TRUE(inTable);
+    EXPECT_LE(e.velocity.length(), maxSpeed + 1e-9f);
+    if (e.velocity.length() > 0.0f) {
+        EXPECT_GT(e.velocity.normalized().dot(out.normalized()), 0.9999f);
+    }
 }
 
 TEST_F(ParticleDrawTest, BurstsCountAndSpread) {
@@ -203,16 +218,23 @@ TEST_F(ParticleDrawTest, BurstsCountAndSpread) {
     TBurstEmitter blood(&world, nullptr);
     const TVector centre(10, 20, 30);
 
-    const float scales[] = {0.0f, -1.0f, 1.0f, 0.1f};
-    const int counts[] = {0, 0, 16, 2};
-    for (int i = 0; i < 4; ++i) {
+    const float scales[] = {0.0f, -1.0f, 1.0f, 0.1f, 3.0f};
+    const int counts[] = {0, 0, 16, 2, 48};
+    for (int i = 0; i < 5; ++i) {
         fire.spawn(centre, TVector(), scales[i]);
         EXPECT_EQ(manager.count, counts[i]) << scales[i];
         for (int k = 0; k < manager.count; ++k) {
             auto* e = static_cast<TParticleEmitter*>(manager.items[k]);
-            EXPECT_LE((e->position - centre).length(), 0.3f * scales[i] + 1e-4f);
+            expectFlyingOut(engine, *e, centre, 0.3f * scales[i], 0.0003f * 0.6f * scales[i]);
             EXPECT_TRUE(e->alphaInZ);
             EXPECT_EQ(e->lifetime, 12000);
+            EXPECT_FLOAT_EQ(e->fadeRate, 0.00009f);
+            EXPECT_FLOAT_EQ(e->size, 25.0f);  // half of 50
+            EXPECT_FLOAT_EQ(e->growth, 0.01f * scales[i]);
+            EXPECT_FLOAT_EQ(e->spinRate, 0.00007f);
+            EXPECT_EQ(e->gravity, 0.0f);
+            EXPECT_EQ(e->drag, 0.0f);
+            EXPECT_FALSE(e->spawnsChildren);
         }
         manager.update(20000);
         EXPECT_EQ(manager.count, 0);
@@ -222,9 +244,15 @@ TEST_F(ParticleDrawTest, BurstsCountAndSpread) {
     ASSERT_EQ(manager.count, 32);
     for (int k = 0; k < manager.count; ++k) {
         auto* e = static_cast<TParticleEmitter*>(manager.items[k]);
-        EXPECT_NEAR((e->position - centre).length(), 0.15f, 1e-4f);
-        EXPECT_LE(e->velocity.length(), 0.0003f * 2.0f * 0.6f + 1e-7f);
+        expectFlyingOut(engine, *e, centre, 0.15f, 0.0003f * 2.0f * 0.6f);
+        EXPECT_EQ(e->lifetime, 6000);
         EXPECT_FLOAT_EQ(e->size, 10.0f);
+        EXPECT_FLOAT_EQ(e->fadeRate, 0.00028f);
+        EXPECT_FLOAT_EQ(e->growth, 0.007f);
+        EXPECT_FLOAT_EQ(e->spinRate, 0.00007f);
+        EXPECT_FLOAT_EQ(e->gravity, 1e-7f);
+        EXPECT_EQ(e->drag, 0.0f);
+        EXPECT_FALSE(e->spawnsChildren);
         EXPECT_FALSE(e->alphaInZ);
     }
 

@@ -23,10 +23,10 @@
 #include "engine/TProperties.h"
 #include "engine/TTextureLayer.h"
 #include "game/TGame.h"
-#include "game/TReflectionDrawer.h"
 #include "platform/gl.h"
-#include "platform/testhooks.h"
+#include "scene/TReflectionDrawer.h"
 #include "scene/TWasser.h"
+#include "support/Picture.h"
 
 namespace fs = std::filesystem;
 
@@ -105,43 +105,6 @@ void placeCamera(TCamera& camera, TEngine* engine, const TVector& eyeWorld, cons
     camera.setPosition(eyeWorld * 100.0f);
 }
 
-struct Picture {
-    std::vector<unsigned char> rgba;  // bottom row first, as GL reads
-    // (x, y) with y from the top of the picture.
-    const unsigned char* at(int x, int y) const {
-        return &rgba[(static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 4];
-    }
-};
-
-Picture readBack() {
-    Picture p;
-    p.rgba.resize(static_cast<size_t>(kWidth) * kHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
-    return p;
-}
-
-struct Mean {
-    double r = 0, g = 0, b = 0;
-};
-
-Mean meanOf(const Picture& p, int x0, int y0, int x1, int y1) {
-    Mean m;
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const unsigned char* c = p.at(x, y);
-            m.r += c[0];
-            m.g += c[1];
-            m.b += c[2];
-            ++n;
-        }
-    m.r /= n;
-    m.g /= n;
-    m.b /= n;
-    return m;
-}
-
 class PbufferWaterTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -164,7 +127,7 @@ protected:
 
     static std::string savePicture(const Picture& p, const char* name) {
         const std::string path = folder + "/" + name;
-        EXPECT_TRUE(platform::writePng(path, kWidth, kHeight, p.rgba.data())) << path;
+        EXPECT_TRUE(writePng(p, path)) << path;
         std::printf("picture: %s\n", path.c_str());
         return path;
     }
@@ -436,7 +399,7 @@ TEST_F(PbufferWaterTest, GameShowsTheIslandMirroredInTheSea) {
         engine->camera->apply();
         game->doFrame();
         glFinish();
-        return readBack();
+        return readColourBuffer(kWidth, kHeight);
     };
     drawFrame();  // the ground picks its visible tiles for the next frame
     const Picture withReflection = drawFrame();

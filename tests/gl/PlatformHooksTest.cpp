@@ -3,7 +3,6 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "support/TestPaths.h"
 #include "platform/testhooks.h"
 #include "platform/wgl.h"
+#include "support/Picture.h"
+#include "support/TestPaths.h"
 
 namespace {
 
@@ -89,16 +89,7 @@ void drawTopHalfRed() {
     glEnd();
 }
 
-bool readPng(const std::string& path, png_image& image, std::vector<unsigned char>& rgb) {
-    image = png_image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
-}
-
-TEST(PlatformHooks, ScriptFrameLimitAndScreenshots) {
+TEST(PlatformHooksTest, ScriptFrameLimitAndScreenshots) {
     for (const char* f : {"shot_00002.png", "shot_00003.png"}) std::remove((hooksDir() + "/" + f).c_str());
     HDC dc = makeWindowAndContext();
     ASSERT_NE(dc, nullptr);
@@ -141,16 +132,15 @@ TEST(PlatformHooks, ScriptFrameLimitAndScreenshots) {
     EXPECT_EQ(cursorAfterFrame[2].y, 40);
 
     // Screenshots of frames 2 and 3 only, upright.
-    png_image image;
-    std::vector<unsigned char> rgb;
-    ASSERT_TRUE(readPng(hooksDir() + "/shot_00002.png", image, rgb));
-    EXPECT_TRUE(readPng(hooksDir() + "/shot_00003.png", image, rgb));
+    ASSERT_TRUE(readPng(hooksDir() + "/shot_00002.png").valid());
+    const Picture shot = readPng(hooksDir() + "/shot_00003.png");
+    EXPECT_TRUE(shot.valid());
     struct stat st;
     EXPECT_NE(stat((hooksDir() + "/shot_00001.png").c_str(), &st), 0);
-    ASSERT_EQ(image.width, 64u);
-    ASSERT_EQ(image.height, 48u);
+    ASSERT_EQ(shot.width, 64);
+    ASSERT_EQ(shot.height, 48);
     auto pixel = [&](int x, int y) {
-        const unsigned char* p = rgb.data() + (static_cast<size_t>(y) * 64 + static_cast<size_t>(x)) * 3;
+        const unsigned char* p = shot.at(x, y);
         return std::vector<int>{p[0], p[1], p[2]};
     };
     EXPECT_EQ(pixel(5, 5), (std::vector<int>{255, 0, 0}));

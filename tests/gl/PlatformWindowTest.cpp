@@ -61,7 +61,7 @@ const Gl& gl() {
     return g;
 }
 
-class PlatformWindow : public ::testing::Test {
+class PlatformWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(gl().context, nullptr);
@@ -79,7 +79,7 @@ F proc(const char* name) {
     return reinterpret_cast<F>(wglGetProcAddress(name));
 }
 
-TEST_F(PlatformWindow, ContextIsCompatibilityWithDepthAndSharedObjects) {
+TEST_F(PlatformWindowTest, ContextIsCompatibilityWithDepthAndSharedObjects) {
     EXPECT_EQ(wglGetCurrentContext(), gl().context);
     EXPECT_EQ(wglGetCurrentDC(), gl().dc);
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -109,7 +109,7 @@ TEST_F(PlatformWindow, ContextIsCompatibilityWithDepthAndSharedObjects) {
     EXPECT_FALSE(wglDeleteContext(second));
 }
 
-TEST_F(PlatformWindow, ProcAddressesAndExtensionString) {
+TEST_F(PlatformWindowTest, ProcAddressesAndExtensionString) {
     auto extensionsARB = proc<PFNWGLGETEXTENSIONSSTRINGARBPROC>("wglGetExtensionsStringARB");
     auto extensionsEXT = proc<PFNWGLGETEXTENSIONSSTRINGEXTPROC>("wglGetExtensionsStringEXT");
     ASSERT_NE(extensionsARB, nullptr);
@@ -129,7 +129,7 @@ TEST_F(PlatformWindow, ProcAddressesAndExtensionString) {
     EXPECT_EQ(wglGetProcAddress("wglAllocateMemoryNV"), nullptr);
 }
 
-TEST_F(PlatformWindow, PeekFiltersByWindowAndKeepsUnremovedMessages) {
+TEST_F(PlatformWindowTest, PeekFiltersByWindowAndKeepsUnremovedMessages) {
     ASSERT_TRUE(PostMessageA(window(), WM_USER + 1, 11, 0));
     ASSERT_TRUE(PostMessageA(nullptr, WM_USER + 2, 22, 0));
     MSG m;
@@ -147,7 +147,7 @@ TEST_F(PlatformWindow, PeekFiltersByWindowAndKeepsUnremovedMessages) {
     EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(PlatformWindow, QuitComesWhateverTheFilterAndBeforeWaitingInput) {
+TEST_F(PlatformWindowTest, QuitComesWhateverTheFilterAndBeforeWaitingInput) {
     platform::injectKey(window(), true, 'Q', 0);
     PostQuitMessage(7);
     MSG m;
@@ -173,7 +173,7 @@ std::vector<MSG> pumpAll() {
     return out;
 }
 
-TEST_F(PlatformWindow, TranslateQueuesTheCharacterRightAfterItsKey) {
+TEST_F(PlatformWindowTest, TranslateQueuesTheCharacterRightAfterItsKey) {
     platform::injectKey(window(), true, 'A', 0);
     platform::injectKey(window(), false, 'A', 0);
     platform::injectKey(window(), true, 'A', platform::ModShift);
@@ -203,7 +203,7 @@ TEST_F(PlatformWindow, TranslateQueuesTheCharacterRightAfterItsKey) {
     EXPECT_EQ(static_cast<uint32_t>(got[2].lParam) >> 30, 3u);
 }
 
-TEST_F(PlatformWindow, CloseGoesToTheProcedureAndEndsTheLoop) {
+TEST_F(PlatformWindowTest, CloseGoesToTheProcedureAndEndsTheLoop) {
     platform::injectClose(window());
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, window(), 0, 0, PM_REMOVE));
@@ -214,7 +214,7 @@ TEST_F(PlatformWindow, CloseGoesToTheProcedureAndEndsTheLoop) {
     EXPECT_EQ(DefWindowProcA(window(), WM_KEYDOWN, 0, 0), 0);
 }
 
-TEST_F(PlatformWindow, MouseMessagesCarryThePointAndDoubleClicksNeedTheClassStyle) {
+TEST_F(PlatformWindowTest, MouseMessagesCarryThePointAndDoubleClicksNeedTheClassStyle) {
     platform::injectMouseMove(window(), 12, 34);
     platform::injectMouseButton(window(), platform::ButtonLeft, true, false, 5, 6);
     platform::injectMouseButton(window(), platform::ButtonLeft, false, false, 5, 6);
@@ -250,7 +250,7 @@ TEST_F(PlatformWindow, MouseMessagesCarryThePointAndDoubleClicksNeedTheClassStyl
     ASSERT_TRUE(wglMakeCurrent(gl().dc, gl().context));
 }
 
-TEST_F(PlatformWindow, CursorPositionAndDisplayCounter) {
+TEST_F(PlatformWindowTest, CursorPositionAndDisplayCounter) {
     ASSERT_TRUE(SetCursorPos(200, 200));
     POINT p{0, 0};
     ASSERT_TRUE(GetCursorPos(&p));
@@ -264,13 +264,13 @@ TEST_F(PlatformWindow, CursorPositionAndDisplayCounter) {
     EXPECT_EQ(ShowCursor(FALSE), 0);
 }
 
-TEST_F(PlatformWindow, MessageBoxWritesAndReturnsAtOnce) {
+TEST_F(PlatformWindowTest, MessageBoxWritesAndReturnsAtOnce) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(MessageBoxA(nullptr, "Window Creation Error.", "ERROR", MB_OK | MB_ICONEXCLAMATION), IDOK);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Window Creation Error.\n");
 }
 
-TEST_F(PlatformWindow, DisplayModeOfNoSizeFails) {
+TEST_F(PlatformWindowTest, DisplayModeOfNoSizeFails) {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
     mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
@@ -289,7 +289,7 @@ std::vector<unsigned char> pixelAt(int x, int y) {
     return p;
 }
 
-TEST_F(PlatformWindow, PbufferDrawsInItsOwnContextAndBindsAsTexture) {
+TEST_F(PlatformWindowTest, PbufferDrawsInItsOwnContextAndBindsAsTexture) {
     auto choose = proc<PFNWGLCHOOSEPIXELFORMATARBPROC>("wglChoosePixelFormatARB");
     auto create = proc<PFNWGLCREATEPBUFFERARBPROC>("wglCreatePbufferARB");
     auto getDC = proc<PFNWGLGETPBUFFERDCARBPROC>("wglGetPbufferDCARB");

@@ -13,6 +13,7 @@
 #include "engine/TEngine.h"
 #include "engine/TIndexArray.h"
 #include "engine/TVertexArray.h"
+#include "platform/crt.h"
 #include "platform/gl.h"
 #include "platform/win32.h"
 
@@ -277,6 +278,37 @@ TEST_F(TEngineTest, TogglesFlipGLState) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(engine->toggleTransparency());
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
+}
+
+// The frame rate is measured every tenth frame as ten frames over the time
+// since the previous measurement; the first one counts from time stamp zero.
+TEST(TFpsCounterTest, TenFramesOverTheTimeSinceTheLastMeasurement) {
+    TFpsCounter counter;
+    for (int i = 0; i < 9; ++i) counter.update();
+    EXPECT_EQ(9, counter.frames);
+    EXPECT_EQ(0.0f, counter.fps);
+    counter.update();
+    EXPECT_EQ(0, counter.frames);
+    EXPECT_GT(counter.fps, 0.0f);  // ten frames since 1970
+    EXPECT_LT(counter.fps, 1e-6f);
+    struct _timeb now;
+    _ftime(&now);
+    EXPECT_NEAR(static_cast<double>(now.time), static_cast<double>(counter.lastSeconds), 1.0);
+
+    // The last measurement 2.5 s ago (seconds and milliseconds both count).
+    if (counter.lastMilliseconds >= 500) {
+        counter.lastMilliseconds -= 500;
+    } else {
+        counter.lastMilliseconds += 500;
+        counter.lastSeconds -= 1;
+    }
+    counter.lastSeconds -= 2;
+    const float first = counter.fps;
+    for (int i = 0; i < 9; ++i) counter.update();
+    EXPECT_EQ(first, counter.fps);
+    counter.update();
+    EXPECT_NEAR(4.0f, counter.fps, 0.1f);
+    EXPECT_EQ(0, counter.frames);
 }
 
 // Without a window there is nothing to draw in: the box, then exit code 1.

@@ -115,7 +115,7 @@ protected:
 TEngine* TextureMaterialFontTest::engine = nullptr;
 std::string TextureMaterialFontTest::folder;
 
-TEST(TEngineTexturePath, KeepsOnlyTheFilePart) {
+TEST(TEngineTexturePathTest, KeepsOnlyTheFilePart) {
     const char* cases[][2] = {
         {"models\\dragon\\skin.tga", "tex\\skin.tga"},
         {"skin.tga", "tex\\skin.tga"},
@@ -299,6 +299,77 @@ TEST_F(TextureMaterialFontTest, CubeMapFromSixFiles) {
         glGetTexImage(TCubeMap::kFaces[i], 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
         EXPECT_EQ(texel[0], 40 * i) << i;
     }
+}
+
+// The colour the middle of the window shows when a quad is drawn with the
+// cube map on unit 0 and one texture coordinate (x, y, z) everywhere.
+std::vector<GLubyte> sampleCubeMap(TCubeMap* cube, float x, float y, float z) {
+    cube->bind(0);
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+    const GLenum off[] = {GL_LIGHTING, GL_DEPTH_TEST, GL_FOG, GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE,
+                          GL_VERTEX_PROGRAM_ARB, GL_FRAGMENT_PROGRAM_ARB};
+    for (GLenum cap : off) glDisable(cap);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor4f(0, 0, 0, 1);
+    glBegin(GL_QUADS);
+    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (const auto& c : corners) {
+        glTexCoord3f(x, y, z);
+        glVertex2f(c[0], c[1]);
+    }
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    std::vector<GLubyte> rgba(4);
+    glReadBuffer(GL_BACK);
+    glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+TEST_F(TextureMaterialFontTest, CubeMapFacesThatCannotBeUsedAreWhite) {
+    // -X is missing, -Y is smaller than the others, +Z has another depth.
+    writeTga("box_rt.tga", 4, 4, 24, {200, 10, 10, 255});
+    writeTga("box_up.tga", 4, 4, 24, {10, 200, 10, 255});
+    writeTga("box_dn.tga", 2, 2, 24, {10, 10, 200, 255});
+    writeTga("box_ft.tga", 4, 4, 32, {10, 10, 10, 255});
+    writeTga("box_bk.tga", 4, 4, 24, {90, 90, 10, 255});
+    TCubeMap* box = new TCubeMap(TString("box"), TString("box_rt.tga"), TString("box_lf.tga"), TString("box_up.tga"),
+                                 TString("box_dn.tga"), TString("box_ft.tga"), TString("box_bk.tga"), engine);
+    glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, box->id);
+    const int firstTexel[6] = {200, 255, 10, 255, 255, 90};
+    for (int i = 0; i < 6; ++i) {
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(TCubeMap::kFaces[i], 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(TCubeMap::kFaces[i], 0, GL_TEXTURE_HEIGHT, &height);
+        EXPECT_EQ(width, 4) << i;
+        EXPECT_EQ(height, 4) << i;
+        std::vector<GLubyte> texels(4 * 4 * 3);
+        glGetTexImage(TCubeMap::kFaces[i], 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        EXPECT_EQ(texels[0], firstTexel[i]) << i;
+        EXPECT_EQ(texels[45], firstTexel[i]) << i;  // the last texel
+    }
+    // Complete: the faces sample as loaded (an incomplete cube map samples
+    // black), the unusable ones white.
+    EXPECT_NEAR(sampleCubeMap(box, 1, 0, 0)[0], 200, 2);
+    EXPECT_NEAR(sampleCubeMap(box, 0, 1, 0)[1], 200, 2);
+    EXPECT_EQ(sampleCubeMap(box, -1, 0, 0), (std::vector<GLubyte>{255, 255, 255, 255}));
+    EXPECT_EQ(sampleCubeMap(box, 0, 0, 1), (std::vector<GLubyte>{255, 255, 255, 255}));
+    // One line for each: the reader's for the missing file, the cube map's
+    // for the two that do not fit.
+    const std::string log = readAll("Log.txt");
+    EXPECT_NE(log.find("TGA file 'tex\\box_lf.tga'"), std::string::npos);
+    EXPECT_NE(log.find("Cube map 'box': face 'tex\\box_dn.tga' is 2 x 2 with 24 bits"), std::string::npos) << log;
+    EXPECT_NE(log.find("Cube map 'box': face 'tex\\box_ft.tga' is 4 x 4 with 32 bits"), std::string::npos) << log;
+    EXPECT_EQ(log.find("face 'tex\\box_lf.tga'"), std::string::npos);
 }
 
 TEST_F(TextureMaterialFontTest, MaterialProgramsAndUnits) {

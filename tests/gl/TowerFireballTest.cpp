@@ -417,9 +417,43 @@ TEST_F(TowerFireballTest, FireballExplodesOnceAndDamagesOnlyWhileTheWindowIsOpen
     EXPECT_EQ(particlesBefore + 33, game->particles->count);  // the blast and 32 sparks
     EXPECT_EQ(-1, trail->lifetime);
     EXPECT_FALSE(ball.trail);
-    EXPECT_EQ(game->fireParticleMaterial, static_cast<TParticleEmitter*>(game->particles->items[particlesBefore])->material);
 
+    // The blast where the ball burst, and 32 sparks that start 1000 times an
+    // entry of the engine's direction table out from there and fly on along
+    // it at up to 0.6 times its length per millisecond.
     const TVector at = ball.position;
+    auto* blast = static_cast<TParticleEmitter*>(game->particles->items[particlesBefore]);
+    EXPECT_TRUE(same(at, blast->position));
+    EXPECT_TRUE(same(TVector(), blast->velocity));
+    EXPECT_EQ(10000, blast->lifetime);
+    EXPECT_FLOAT_EQ(0.0001f, blast->fadeRate);
+    EXPECT_FLOAT_EQ(50.0f, blast->size);  // half of 100
+    EXPECT_FLOAT_EQ(0.015f, blast->growth);
+    EXPECT_FLOAT_EQ(0.0001f, blast->spinRate);
+    EXPECT_EQ(game->fireParticleMaterial, blast->material);
+    EXPECT_TRUE(blast->alphaInZ);
+    for (int k = 1; k <= 32; ++k) {
+        auto* spark = static_cast<TParticleEmitter*>(game->particles->items[particlesBefore + k]);
+        const TVector out = spark->position - at;
+        EXPECT_NEAR(0.3f, out.length(), 2e-4f) << k;
+        const TVector dir = out.normalized() * 0.0003f;
+        bool inTable = false;
+        for (const TVector& d : engine->directions) inTable = inTable || (d - dir).length() < 6e-7f;
+        EXPECT_TRUE(inTable) << k;
+        EXPECT_LE(spark->velocity.length(), 0.0003f * 0.6f + 1e-9f) << k;
+        if (spark->velocity.length() > 0.0f) {
+            EXPECT_GT(spark->velocity.normalized().dot(out.normalized()), 0.9999f);
+        }
+        EXPECT_EQ(12000, spark->lifetime);
+        EXPECT_FLOAT_EQ(0.00009f, spark->fadeRate);
+        EXPECT_FLOAT_EQ(25.0f, spark->size);  // half of 50
+        EXPECT_FLOAT_EQ(0.007f, spark->growth);
+        EXPECT_FLOAT_EQ(0.00007f, spark->spinRate);
+        EXPECT_EQ(0.0f, spark->gravity);
+        EXPECT_EQ(game->fireParticleMaterial, spark->material);
+        EXPECT_TRUE(spark->alphaInZ);
+    }
+
     EXPECT_FALSE(ball.update(100));
     EXPECT_TRUE(same(at, ball.position));  // no longer flies
     EXPECT_EQ(0, ball.damageFrames);

@@ -1,7 +1,6 @@
 #include "GameRunner.h"
 
 #include <fcntl.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -80,6 +79,7 @@ GameRun runGame(const GameOptions& options) {
         struct stat st;
         if (::stat(target.c_str(), &st) == 0) (void)!::symlink(target.c_str(), (run.dir + "/" + folder).c_str());
     }
+    for (const std::string& folder : options.emptyFolders) ::mkdir((run.dir + "/" + folder).c_str(), 0755);
     if (options.writeInitProps)
         writeFile(run.dir + "/init.props", options.initProps.empty() ? defaultInitProps() : options.initProps);
     std::string script = options.script;
@@ -134,20 +134,3 @@ GameRun runGame(const GameOptions& options) {
     return run;
 }
 
-Picture readPng(const std::string& path) {
-    Picture pic;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return pic;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> data(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return pic;
-    }
-    pic.width = static_cast<int>(image.width);
-    pic.height = static_cast<int>(image.height);
-    pic.rgb.swap(data);
-    return pic;
-}

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Picture.h"  // the runs' screenshots are read with readPng
+
 // The default run (STARTUP=OFF, fixed clock) shows the loading screen, then
 // the main menu from about kMainMenuFrame on; the runner presses Enter there
 // ("Spiel starten") unless told not to, and the game runs from kGameFrame on.
@@ -27,6 +29,7 @@ struct GameOptions {
     std::vector<int> screenshots;  // frames to capture
     std::map<std::string, std::string> env;  // further variables
     std::vector<std::string> omitFolders;    // data folders left out of the run's folder
+    std::vector<std::string> emptyFolders;   // made in the run's folder before the start
     int timeoutSeconds = 240;
 };
 
@@ -45,14 +48,3 @@ struct GameRun {
 std::string defaultInitProps(const std::map<std::string, std::string>& overrides = {});
 
 GameRun runGame(const GameOptions& options);
-
-// An RGB picture read from a PNG file; empty when it cannot be read.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-
-    bool valid() const { return width > 0 && height > 0; }
-    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-};
-Picture readPng(const std::string& path);
