@@ -30,8 +30,11 @@ struct PictureDifference {
     int largest = 0;          // the largest channel difference (0 to 255)
     double mean = 0.0;        // mean absolute channel difference
 
-    // Within tolerance: comparable, and no pixel beyond it.
-    bool matches() const { return comparable && overTolerance == 0; }
+    // Within tolerance: comparable, and at most `outliers` (a share of the
+    // pixels, 0.0001 for 0.01 %) beyond it.
+    bool matches(double outliers = 0.0) const {
+        return comparable && static_cast<double>(overTolerance) <= outliers * static_cast<double>(pixels);
+    }
 };
 
 // Compares the two pictures channel by channel; `tolerance` is the largest

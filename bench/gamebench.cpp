@@ -56,6 +56,7 @@ struct Options {
     std::vector<std::pair<int, int>> resolutions = {{640, 480}, {1024, 768}, {1600, 1200}};
     int runs = 1;
     int tolerance = 2;
+    double outliers = 0.0001;  // share of the pixels that may go beyond it
     bool nv = true;
     bool realtime = false;
 };
@@ -418,15 +419,17 @@ bool comparePicture(const Options& o, const std::string& name, const std::string
         std::printf("  %-28s cannot be compared\n", name.c_str());
         return false;
     }
+    const bool matches = d.matches(o.outliers);
     std::printf("  %-28s %8ld differ (%6.3f %%), %6ld beyond, largest %3d, mean %.4f%s\n", name.c_str(), d.differing,
-                100.0 * d.differing / d.pixels, d.overTolerance, d.largest, d.mean, d.matches() ? "" : "  MISMATCH");
-    if (!d.matches()) writeBenchPicture(o.out + "/diff-" + mapName, map);
-    return d.matches();
+                100.0 * d.differing / d.pixels, d.overTolerance, d.largest, d.mean, matches ? "" : "  MISMATCH");
+    if (d.overTolerance > 0) writeBenchPicture(o.out + "/diff-" + mapName, map);
+    return matches;
 }
 
 void comparePictureSets(const Options& o, const Build& a, const Build& b) {
-    std::printf("\nScreenshots, %s against %s (tolerance %d of 255 a channel):\n", a.label.c_str(), b.label.c_str(),
-                o.tolerance);
+    std::printf("\nScreenshots, %s against %s (tolerance %d of 255 a channel, beyond it at most %.4f %% of the "
+                "pixels):\n",
+                a.label.c_str(), b.label.c_str(), o.tolerance, 100.0 * o.outliers);
     int mismatches = 0;
     for (const auto& r : o.resolutions) {
         const std::string res = resolutionName(r);
@@ -519,12 +522,13 @@ bool parseResolutions(const std::string& text, std::vector<std::pair<int, int>>&
 
 const char kUsage[] =
     "usage: gamebench [--build DIR] [--baseline DIR] [--runs N] [--resolutions 640x480,...]\n"
-    "                 [--out DIR] [--tolerance N] [--no-nv] [--realtime]\n"
+    "                 [--out DIR] [--tolerance N] [--outliers P] [--no-nv] [--realtime]\n"
     "  --build DIR      the build folder with game, game_nv and the data (default: the one this program is in)\n"
     "  --baseline DIR   a second build, measured in the same run and compared picture by picture\n"
     "  --runs N         flights per program, build and resolution (default 1)\n"
     "  --out DIR        where the runs' folders, screenshots and difference maps go (default bench-out)\n"
     "  --tolerance N    the largest channel difference two screenshots may show (default 2)\n"
+    "  --outliers P     the percentage of pixels that may go beyond it (default 0.01)\n"
     "  --no-nv          leave game_nv out\n"
     "  --realtime       run the programs under the real-time policy (root only): close to an idle machine\n";
 
@@ -542,6 +546,7 @@ int main(int argc, char** argv) {
         else if (a == "--runs" && more) o.runs = std::atoi(argv[++i]);
         else if (a == "--out" && more) o.out = argv[++i];
         else if (a == "--tolerance" && more) o.tolerance = std::atoi(argv[++i]);
+        else if (a == "--outliers" && more) o.outliers = std::atof(argv[++i]) / 100.0;
         else if (a == "--no-nv") o.nv = false;
         else if (a == "--realtime") o.realtime = true;
         else if (a == "--resolutions" && more) {
