@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchWindow.h"
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TProperties.h"
@@ -66,19 +67,8 @@ void place(TCamera& camera, const View& v) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     int width = 0, height = 0, frames = 0;
-    if (!commandLine || std::sscanf(commandLine, "%d %d %d", &width, &height, &frames) != 3 || width <= 0 ||
-        height <= 0 || frames <= 0) {
-        std::fprintf(stderr, "usage: coastviews <width> <height> <frames>\n");
-        return 2;
-    }
-    WNDCLASSA wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = windowProc;
-    wc.lpszClassName = "coastviews";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "coastviews", "coastviews", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                                  nullptr, nullptr);
+    if (!readBenchArguments("coastviews", commandLine, width, height, frames)) return 2;
+    HWND window = openBenchWindow("coastviews", width, height, windowProc);
     if (!window) return 1;
     TEngine* engine = TEngine::getInstance(width, height, window, nullptr, nullptr);
     TProperties properties;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "BenchWindow.h"
 #include "platform/gl.h"
 #include "platform/wgl.h"
 #include "platform/win32.h"
@@ -63,26 +64,11 @@ void drawFrame() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     int width = 0, height = 0, frames = 0;
-    if (!commandLine || std::sscanf(commandLine, "%d %d %d", &width, &height, &frames) != 3 || width <= 0 ||
-        height <= 0 || frames <= 0) {
-        std::fprintf(stderr, "usage: refframe <width> <height> <frames>\n");
-        return 2;
-    }
-    WNDCLASSA wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "refframe";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "refframe", "refframe", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                                  instance, nullptr);
-    if (!window) {
-        std::fprintf(stderr, "refframe: no window\n");
-        return 1;
-    }
+    if (!readBenchArguments("refframe", commandLine, width, height, frames)) return 2;
+    HWND window = openBenchWindow("refframe", width, height, windowProc);
+    if (!window) return 1;
     ShowWindow(window, SW_SHOW);
     HDC dc = GetDC(window);
     PIXELFORMATDESCRIPTOR pfd;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -300,6 +301,23 @@ bool writePng(const std::string& path, int width, int height, const unsigned cha
     if (!f) return false;
     const bool written = writePngRows(f, width, height, rows.data());
     return std::fclose(f) == 0 && written;
+}
+
+bool readPng(const std::string& path, int& width, int& height, std::vector<unsigned char>& rgb) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> data(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    rgb.swap(data);
+    return true;
 }
 
 void testHooksWindowCreated(HWND window) {
