@@ -65,7 +65,7 @@ public:
     int createTableSize;
     TList<TBodenTile> drawList;  // the tiles visible this frame, not owned
     // The interior of every level again, block by block, and its copy for
-    // GL (packed after the shared indices); null without tiles.
+    // GL (packed after the shared indices when the element buffer has room).
     TBodenBlocks blockTable;
     TIndexArray* blockIndices;
     // While a pass of the draw list runs with frustum culling on: what it

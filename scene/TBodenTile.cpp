@@ -92,20 +92,21 @@ void TBodenTile::buildCellBounds() {
     cellColumns = (cols - 1 + cell - 1) / cell;
     const int cellRows = (rows - 1 + cell - 1) / cell;
     if (cellColumns < 1 || cellRows < 1) return;
-    cellLow.assign(static_cast<size_t>(cellColumns) * cellRows, 100000.0f);
-    cellHigh.assign(cellLow.size(), -100000.0f);
+    cellLow.assign(static_cast<size_t>(cellColumns) * cellRows, 0.0f);
+    cellHigh.assign(cellLow.size(), 0.0f);
     const float* v = vertices->data;
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            const float z = v[3 * (r * cols + c) + 2];
-            // A sample on a cell border belongs to the cells on both sides.
-            for (int j = std::max(0, (r - 1) / cell); j <= std::min(cellRows - 1, r / cell); ++j) {
-                for (int i = std::max(0, (c - 1) / cell); i <= std::min(cellColumns - 1, c / cell); ++i) {
-                    const size_t k = static_cast<size_t>(j) * cellColumns + i;
-                    cellLow[k] = std::min(cellLow[k], z);
-                    cellHigh[k] = std::max(cellHigh[k], z);
+    for (int j = 0; j < cellRows; ++j) {
+        for (int i = 0; i < cellColumns; ++i) {
+            float low = 100000.0f, high = -100000.0f;
+            for (int r = j * cell; r <= std::min((j + 1) * cell, rows - 1); ++r) {
+                const float* p = v + 3 * (r * cols + i * cell) + 2;
+                for (int c = i * cell; c <= std::min((i + 1) * cell, cols - 1); ++c, p += 3) {
+                    low = std::min(low, *p);
+                    high = std::max(high, *p);
                 }
             }
+            cellLow[static_cast<size_t>(j) * cellColumns + i] = low;
+            cellHigh[static_cast<size_t>(j) * cellColumns + i] = high;
         }
     }
 }

@@ -38,14 +38,12 @@ int TBodenTile::drawnLevel(int bias) const {
 }
 
 void TBodenTile::drawnRanges(int bias, Range out[3]) const {
-    const int top = ground->lodCount - 1;
-    const auto drawnLevel = [&](int l) { return l + bias < top ? l + bias : top; };
-    const int l = drawnLevel(level);
+    const int l = drawnLevel(bias);
     const int* b = ground->seamRanges + 6 * l;
     out[0] = {ground->levelStart[l], ground->levelStart[l + 1]};
-    const int s = stripFor(l, south, south ? drawnLevel(south->level) : 0);
+    const int s = stripFor(l, south, south ? south->drawnLevel(bias) : 0);
     out[1] = {b[s], b[s + 1]};
-    const int e = 3 + stripFor(l, east, east ? drawnLevel(east->level) : 0);
+    const int e = 3 + stripFor(l, east, east ? east->drawnLevel(bias) : 0);
     out[2] = {b[e], b[e + 1]};
 }
 

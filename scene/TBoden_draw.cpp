@@ -85,8 +85,9 @@ void TBoden::drawDisplayLists() {
         if (n->value->level < kObjectLevels) n->value->drawObjects();
 }
 
-// The surfaces go nearest first, so that the nearer ground hides what lies
-// behind it before that is shaded; being opaque and depth-tested, they show
+// The surfaces go nearest first: the nearest tiles hold most of a pass's
+// triangles and reach the GL driver first, and the nearer ground hides what
+// lies behind it before that is shaded. Opaque and depth-tested, they show
 // the same in any order but where two tiles meet at the same depth (a few
 // pixels of a frame, at grazing angles). The draw list itself keeps its
 // order for the objects.
