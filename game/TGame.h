@@ -55,6 +55,8 @@ public:
     static constexpr int kItemSlots = 32;
     static constexpr int kCursorCentre = 200;
     static constexpr int kMaxMessagesPerFrame = 100;
+    // Levels of detail the ground is drawn coarser in the water's reflection.
+    static constexpr int kReflectionDetailBias = 2;
 
     POINT cursor;  // the cursor position last read by the frame step
     TMaterial* fireMaterial;           // "feuer"; all materials are the engine's

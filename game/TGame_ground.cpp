@@ -54,6 +54,8 @@ void TGame::drawGroundObjects() {
     boden->update(engine->camera, 100.0f, 100000.0f);
 }
 
+// The reflection is a 256 x 256 picture seen through ripples: the ground
+// goes into it two levels of detail coarser than into the main view.
 void TGame::drawGroundReflection() {
-    if (boden) boden->drawVertexArrays(true);
+    if (boden) boden->drawVertexArrays(true, kReflectionDetailBias);
 }

@@ -6,9 +6,12 @@
 #include <png.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -56,6 +59,7 @@ struct Hooks {
     long frameLimit = 0;
     long frames = 0;
     HWND window = nullptr;
+    FILE* swapTimes = nullptr;
 
     Hooks() {
         if (const char* path = std::getenv("GAME_TEST_SCRIPT")) loadScript(path);
@@ -70,6 +74,27 @@ struct Hooks {
             if (readLong(limit, v) && v > 0) frameLimit = v;
             else std::fprintf(stderr, "GAME_TEST_FRAMES '%s' is not a frame count; no frame limit\n", limit);
         }
+        if (const char* path = std::getenv("GAME_TEST_SWAP_TIMES")) {
+            if (*path && !(swapTimes = std::fopen(path, "w")))
+                std::fprintf(stderr, "Swap-time file '%s' cannot be written; no swap times\n", path);
+        }
+    }
+
+    // One line a swap: the frame, the monotonic clock (which every process
+    // of the machine shares), the CPU time of the process (all its threads,
+    // the GL driver's among them) and that of the calling thread, each in
+    // microseconds.
+    void recordSwapTime() {
+        if (!swapTimes) return;
+        std::fprintf(swapTimes, "%ld %lld %lld %lld\n", frames, microseconds(CLOCK_MONOTONIC),
+                     microseconds(CLOCK_PROCESS_CPUTIME_ID), microseconds(CLOCK_THREAD_CPUTIME_ID));
+        std::fflush(swapTimes);
+    }
+
+    static long long microseconds(clockid_t clock) {
+        timespec t;
+        clock_gettime(clock, &t);
+        return static_cast<long long>(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
     }
 
     void loadScript(const char* path) {
@@ -278,6 +303,23 @@ bool writePng(const std::string& path, int width, int height, const unsigned cha
     return std::fclose(f) == 0 && written;
 }
 
+bool readPng(const std::string& path, int& width, int& height, std::vector<unsigned char>& rgb) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> data(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    rgb.swap(data);
+    return true;
+}
+
 void testHooksWindowCreated(HWND window) {
     Hooks& h = hooks();
     if (h.window) return;
@@ -288,6 +330,8 @@ void testHooksWindowCreated(HWND window) {
 void testHooksBeforeSwap(bool readable, int width, int height) {
     Hooks& h = hooks();
     const long frame = h.frames + 1;
+    // A window's swap waits until the frame is drawn; so do timed swaps here.
+    if (h.swapTimes && readable) glFinish();
     if (!h.screenshots.count(frame)) return;
     if (readable) h.screenshot(frame, width, height);
     else std::fprintf(stderr, "Screenshot of frame %ld skipped: the window is not the drawing target\n", frame);
@@ -296,6 +340,7 @@ void testHooksBeforeSwap(bool readable, int width, int height) {
 void testHooksAfterSwap() {
     Hooks& h = hooks();
     ++h.frames;
+    h.recordSwapTime();
     h.deliverDue();
     if (h.frameLimit > 0 && h.frames == h.frameLimit && h.window) injectClose(h.window);
     if (h.frameLimit > 0 && h.frames >= h.frameLimit + kFramesAfterLimit) {

@@ -1,8 +1,8 @@
 #pragma once
 // Hooks for automated runs, read once from the environment: scripted input
 // by frame number (GAME_TEST_SCRIPT), screenshots of given frames
-// (GAME_TEST_SCREENSHOTS, GAME_TEST_SCREENSHOT_DIR) and a frame limit
-// (GAME_TEST_FRAMES). A frame is one SwapBuffers of a window; frame N is the
+// (GAME_TEST_SCREENSHOTS, GAME_TEST_SCREENSHOT_DIR), a frame limit
+// (GAME_TEST_FRAMES) and the wall time of every swap (GAME_TEST_SWAP_TIMES). A frame is one SwapBuffers of a window; frame N is the
 // picture of the N-th swap. The fixed frame clock lives in the clock itself.
 //
 // Script format, one event a line ('#' starts a comment, blank lines skipped):
@@ -47,6 +47,9 @@ std::vector<long> parseFrameList(const char* text);
 // Writes an RGBA picture whose first row is the bottom one (as GL reads it)
 // as an upright 8-bit RGB PNG. False when the file cannot be written.
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgbaBottomUp);
+// Reads a PNG file as 8-bit RGB, top row first, into `rgb` with its size.
+// False (nothing changed) when the file is missing or not a PNG.
+bool readPng(const std::string& path, int& width, int& height, std::vector<unsigned char>& rgb);
 
 // Called by SwapBuffers of a window: before the swap (the back buffer of the
 // window's size can be read when `readable`), and after it.

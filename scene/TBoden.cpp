@@ -17,6 +17,7 @@ TBoden::~TBoden() {
     delete[] seamRanges;
     delete heightImage;
     delete ownedIndices;
+    delete ownedBlockIndices;
 }
 
 float TBoden::getGridHeight(int x, int y) const {

@@ -16,6 +16,7 @@
 #include "engine/TRenderable.h"
 #include "engine/TString.h"
 #include "engine/TVector.h"
+#include "scene/TBodenBlocks.h"
 #include "scene/THeightSource.h"
 
 class TBodenTile;
@@ -35,6 +36,11 @@ public:
     static const int kCreateTableCapacity = 256;
     // Height of a sample outside the height image (the sea floor).
     static constexpr float kOutsideHeight = 512.0f;
+    // The clipping programs drop every fragment that lies below this height
+    // (the water; z grows downward). A tile whose vertices all lie more
+    // than kClipMargin below it leaves nothing in the clipped pass.
+    static constexpr float kClipHeight = 500.0f;
+    static constexpr float kClipMargin = 1.0f;
 
     int samplesX;  // vertices per tile along x: tile width + 1
     int samplesY;  // vertices per tile along y: tile height + 1
@@ -58,6 +64,14 @@ public:
     TInstanceFactory* createTable[kCreateTableCapacity];
     int createTableSize;
     TList<TBodenTile> drawList;  // the tiles visible this frame, not owned
+    // The interior of every level again, block by block, and its copy for
+    // GL (packed after the shared indices when the element buffer has room).
+    TBodenBlocks blockTable;
+    TIndexArray* blockIndices;
+    // While a pass of the draw list runs with frustum culling on: what it
+    // can show, so that tiles leave out the blocks it cannot. Null otherwise
+    // (a tile then draws its whole interior).
+    const TBodenBlocks::View* passView;
 
     int tileWidth;   // samples per tile along x (image width / tilesX)
     int tileHeight;  // samples per tile along y (image height / tilesY)
@@ -99,8 +113,10 @@ public:
     void render() override { draw(); }
     void draw();
     // The ground through the clipping programs (clip set: the mirrored pass
-    // of the water reflection) or the floor programs.
-    void drawVertexArrays(bool clip);
+    // of the water reflection; tiles wholly below the water are left out,
+    // they would show nothing) or the floor programs, `bias` levels of
+    // detail coarser than the tiles' own.
+    void drawVertexArrays(bool clip, int bias = 0);
     // The objects of every visible tile of level below 4.
     void drawDisplayLists();
 
@@ -126,10 +142,11 @@ private:
     int placeObjects(TTgaImage* levelMap, int x0, int y0, TRenderable**& objects);
     void linkTiles();
     void uploadIndices();
+    void uploadIndexArray(TIndexArray* array, const char* what);
     void loadPrograms();
     void makeMaterial(const TString& shadowMapName);
     void useFloorPrograms(int vertexProgram, int fragmentProgram);
-    void drawTiles();
+    void drawTiles(bool clip, int bias);
     void insertByDepth(TBodenTile* tile, const TCamera* camera, float lodScale);
     void advanceLoading() const;
     void logUnplaced() const;
@@ -142,4 +159,6 @@ private:
     int unplacedPixels;  // map pixels whose value has no kind
     bool unplacedValue[kCreateTableCapacity];
     TIndexArray* ownedIndices;  // the index array when there is no engine to keep it
+    TIndexArray* ownedBlockIndices;
+    std::vector<TBodenTile*> drawOrder;  // the surfaces of one pass, nearest first
 };

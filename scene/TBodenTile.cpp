@@ -2,6 +2,7 @@
 // its display list or filed as children) and the node container.
 #include "scene/TBodenTile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -36,11 +37,14 @@ TBodenTile::TBodenTile(TBoden* owner, int firstX, int firstY, TRenderable** plac
       minZ(100000.0f),
       objects(placed),
       objectCount(placedCount),
-      viewDepth(0.0f) {
+      cellColumns(0),
+      viewDepth(0.0f),
+      nearness(0.0f) {
     visible = 0;
     vertexBuffer = owner->vertexBuffer;
     indexBuffer = owner->elementBuffer;
     buildVertices();
+    buildCellBounds();
     packVertices();
     takeObjects();
 }
@@ -79,6 +83,31 @@ void TBodenTile::buildVertices() {
     for (int i = 0; i < count; ++i) {
         const float d = (TVector(v[3 * i], v[3 * i + 1], v[3 * i + 2]) - centre).length();
         if (d > radius) radius = d;
+    }
+}
+
+// The height bounds of each cell, its border samples included.
+void TBodenTile::buildCellBounds() {
+    const int cell = TBodenBlocks::kCellSamples;
+    cellColumns = (cols - 1 + cell - 1) / cell;
+    const int cellRows = (rows - 1 + cell - 1) / cell;
+    if (cellColumns < 1 || cellRows < 1) return;
+    cellLow.assign(static_cast<size_t>(cellColumns) * cellRows, 0.0f);
+    cellHigh.assign(cellLow.size(), 0.0f);
+    const float* v = vertices->data;
+    for (int j = 0; j < cellRows; ++j) {
+        for (int i = 0; i < cellColumns; ++i) {
+            float low = 100000.0f, high = -100000.0f;
+            for (int r = j * cell; r <= std::min((j + 1) * cell, rows - 1); ++r) {
+                const float* p = v + 3 * (r * cols + i * cell) + 2;
+                for (int c = i * cell; c <= std::min((i + 1) * cell, cols - 1); ++c, p += 3) {
+                    low = std::min(low, *p);
+                    high = std::max(high, *p);
+                }
+            }
+            cellLow[static_cast<size_t>(j) * cellColumns + i] = low;
+            cellHigh[static_cast<size_t>(j) * cellColumns + i] = high;
+        }
     }
 }
 

@@ -6,9 +6,11 @@
 // tile; every other object is filed in `children`, which never owns them.
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/TList.h"
 #include "engine/TVector.h"
+#include "scene/TBodenBlocks.h"
 #include "scene/TMesh.h"
 
 class TBoden;
@@ -49,7 +51,13 @@ public:
     TRenderable** objects;  // every object placed at construction (array owned)
     int objectCount;
     TList<TRenderable> children;
+    // Height bounds of the tile's cells (TBodenBlocks::kCellSamples squares,
+    // row after row): cellLow the smallest z, cellHigh the largest.
+    std::vector<float> cellLow;
+    std::vector<float> cellHigh;
+    int cellColumns;
     float viewDepth;  // the camera's depth of centre, for the draw order
+    float nearness;   // squared distance of centre from the camera across the ground (x, y)
 
     // Builds the tile whose first sample is (x0, y0) from the ground's
     // heights, packs its vertices into the ground's vertex buffer, and takes
@@ -71,6 +79,8 @@ public:
     void drawObjects();
     // The interior, south and east ranges drawElements draws.
     void drawnRanges(int bias, Range out[3]) const;
+    // The level drawElements draws at: level + bias, at most lodCount - 1.
+    int drawnLevel(int bias) const;
 
     void render() override { drawElements(0, false); }
 
@@ -87,6 +97,12 @@ public:
 
 private:
     void buildVertices();
+    void buildCellBounds();
+    // Draws the interior of `level` block by block, leaving out the blocks
+    // the ground's current pass cannot show; false (nothing drawn) when
+    // there is no such pass or no block table for the level.
+    bool drawVisibleBlocks(int level);
+    void blockBounds(const TBodenBlocks::Block& block, float low[3], float high[3]) const;
     void packVertices();
     void takeObjects();
     void unfileChildren();

@@ -109,6 +109,8 @@ TBoden::TBoden(const TString& heightImageName, const TString& mapImageName, cons
       lodCount(lods),
       createTable(),
       createTableSize(0),
+      blockIndices(nullptr),
+      passView(nullptr),
       tileWidth(0),
       tileHeight(0),
       heightPath(heightImageName.copyTo(nullptr)),
@@ -118,7 +120,8 @@ TBoden::TBoden(const TString& heightImageName, const TString& mapImageName, cons
       lastHandle(0),
       unplacedPixels(0),
       unplacedValue(),
-      ownedIndices(nullptr) {
+      ownedIndices(nullptr),
+      ownedBlockIndices(nullptr) {
     if (lodCount < 1 || lodCount > kMaxLevels) {
         logOut() << "Ground: " << lodCount << " levels of detail asked for; using "
                  << (lodCount < 1 ? 1 : kMaxLevels) << "\n";
@@ -225,6 +228,17 @@ void TBoden::buildIndices() {
         indices = ownedIndices;
     }
     if (!corners.empty()) std::memcpy(indices->data, corners.data(), corners.size() * sizeof(int));
+
+    blockTable.build(tileWidth, tileHeight, samplesX, lodCount);
+    const int blockTriangles = static_cast<int>(blockTable.corners.size() / 3);
+    if (engine) {
+        blockIndices = engine->createIndexArray(blockTriangles, 3, -1);
+    } else {
+        ownedBlockIndices = new TIndexArray(blockTriangles, 3, -1);
+        blockIndices = ownedBlockIndices;
+    }
+    if (blockTriangles > 0)
+        std::memcpy(blockIndices->data, blockTable.corners.data(), blockTable.corners.size() * sizeof(int));
 }
 
 // Two triangles per quad of step 2^level, leaving the far row and column
@@ -266,20 +280,25 @@ void TBoden::appendSeams(int level, std::vector<int>& t, int* bounds) const {
 }
 
 void TBoden::uploadIndices() {
-    if (!engine || !elementBuffer || triangleCount == 0) return;
-    const long long bytes = 12LL * triangleCount;
+    uploadIndexArray(indices, "ground indices");
+    uploadIndexArray(blockIndices, "ground block indices");
+}
+
+void TBoden::uploadIndexArray(TIndexArray* array, const char* what) {
+    if (!engine || !elementBuffer || !array || array->count == 0) return;
+    const long long bytes = 12LL * array->count;
     if (elementBuffer->name == 0 || elementBuffer->fillOffset + bytes > elementBuffer->size) {
-        logOut() << "Ground: the element buffer has no room for " << bytes
-                 << " bytes of ground indices; they stay in memory\n";
+        logOut() << "Ground: the element buffer has no room for " << bytes << " bytes of " << what
+                 << "; they stay in memory\n";
         logFlush();
         return;
     }
-    indices->useBuffer = engine->useVBO;
-    indices->buffer = elementBuffer;
-    indices->pointer = reinterpret_cast<void*>(static_cast<intptr_t>(elementBuffer->fillOffset));
+    array->useBuffer = engine->useVBO;
+    array->buffer = elementBuffer;
+    array->pointer = reinterpret_cast<void*>(static_cast<intptr_t>(elementBuffer->fillOffset));
     glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, elementBuffer->name);
     glBufferSubDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, elementBuffer->fillOffset, static_cast<GLsizeiptrARB>(bytes),
-                       indices->data);
+                       array->data);
     elementBuffer->fillOffset += static_cast<int>(bytes);
     restoreBinding(engine, GL_ELEMENT_ARRAY_BUFFER_ARB);
 }

@@ -1,14 +1,18 @@
 // The ground each frame: which tiles are seen and at what detail, and the
 // draws of their surfaces and objects.
+#include <algorithm>
+
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
 #include "engine/TMaterial.h"
+#include "platform/gl.h"
 #include "scene/TBoden.h"
 #include "scene/TBodenTile.h"
 
 namespace {
 
 const int kObjectLevels = 4;  // only tiles nearer than this draw their objects
+const int kEarlyFlushTiles = 3;  // the main pass flushes after this many tiles
 
 }  // namespace
 
@@ -20,7 +24,9 @@ void TBoden::update(TCamera* camera, float lodScale, float maxDistance) {
     const float span = (tileHeight + 1) * 0.5f;
     for (int i = 0; i < tilesX * tilesY; ++i) {
         TBodenTile* tile = tiles[i];
-        const float r = (tile->centre - eye).length() / span;
+        const TVector offset = tile->centre - eye;
+        const float r = offset.length() / span;
+        tile->nearness = offset.x * offset.x + offset.y * offset.y;
         const bool seen =
             !culling || (camera->isSphereVisible(tile->centre * lodScale, tile->radius * lodScale) && r < maxDistance);
         tile->visible = seen ? 1 : 0;
@@ -65,13 +71,13 @@ void TBoden::relaxSeams() {
 
 void TBoden::draw() {
     useFloorPrograms(floorVertexProgram, floorFragmentProgram);
-    drawTiles();
+    drawTiles(false, 0);
 }
 
-void TBoden::drawVertexArrays(bool clip) {
+void TBoden::drawVertexArrays(bool clip, int bias) {
     if (clip) useFloorPrograms(clipVertexProgram, clipFragmentProgram);
     else useFloorPrograms(floorVertexProgram, floorFragmentProgram);
-    drawTiles();
+    drawTiles(clip, bias);
 }
 
 void TBoden::drawDisplayLists() {
@@ -79,8 +85,40 @@ void TBoden::drawDisplayLists() {
         if (n->value->level < kObjectLevels) n->value->drawObjects();
 }
 
-void TBoden::drawTiles() {
-    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) n->value->drawElements(0, false);
+// The surfaces go nearest first: the nearest tiles hold most of a pass's
+// triangles and reach the GL driver first, and the nearer ground hides what
+// lies behind it before that is shaded. Opaque and depth-tested, they show
+// the same in any order but where two tiles meet at the same depth (a few
+// pixels of a frame, at grazing angles). The draw list itself keeps its
+// order for the objects.
+void TBoden::drawTiles(bool clip, int bias) {
+    drawOrder.clear();
+    for (TListNode<TBodenTile>* n = drawList.head; n; n = n->next) {
+        // The clipping programs drop everything below the water: a tile
+        // wholly under it leaves nothing in the clipped pass.
+        if (clip && n->value->minZ > kClipHeight + kClipMargin) continue;
+        drawOrder.push_back(n->value);
+    }
+    std::stable_sort(drawOrder.begin(), drawOrder.end(),
+                     [](const TBodenTile* a, const TBodenTile* b) { return a->nearness < b->nearness; });
+    // With frustum culling on, the tiles also leave out the blocks this
+    // pass cannot show.
+    TBodenBlocks::View view;
+    if (!engine || engine->frustumCulling) {
+        view = TBodenBlocks::viewOfCurrentMatrices();
+        view.clipBelow = clip;
+        view.clipHeight = kClipHeight;
+        passView = &view;
+    }
+    // The GL driver may hold back drawing until it is flushed: the nearest
+    // tiles, which hold most of the pass's triangles, are handed on first,
+    // to be filled in while the rest is sent.
+    int drawn = 0;
+    for (TBodenTile* tile : drawOrder) {
+        tile->drawElements(bias, false);
+        if (!clip && ++drawn == kEarlyFlushTiles) glFlush();
+    }
+    passView = nullptr;
 }
 
 // A material whose programs change is applied afresh at its next use.

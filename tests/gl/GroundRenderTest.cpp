@@ -1,8 +1,10 @@
 // The ground built from the generated level on a real GL context: its
 // buffers, programs, texture and material; a frame from the game's flying
-// height showing the textured, shaded island; and a flat-coloured view from
+// height showing the textured, shaded island; a flat-coloured view from
 // above, with tiles at mixed levels of detail, in which no background shows
-// through between tiles. Pictures are written to the test's temp folder.
+// through between tiles; and the same pictures whether or not the passes
+// leave out what they cannot show. Pictures are written to the test's temp
+// folder.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -356,6 +358,61 @@ TEST_F(GroundRenderTest, ClippingProgramsDropTheGroundBelowTheWater) {
     EXPECT_EQ(ground->material->vertexProgramSlot, ground->clipVertexProgram);
     ground->draw();  // back to the floor programs
     EXPECT_EQ(ground->material->vertexProgramSlot, ground->floorVertexProgram);
+}
+
+// The main pass and the mirrored pass leave out the blocks of the tiles they
+// cannot show (outside the view, or below the water when clipped): the
+// pictures are those of the whole tiles drawn in full, which frustum culling
+// switched off gives.
+TEST_F(GroundRenderTest, LeavingOutWhatAPassCannotShowKeepsThePicture) {
+    struct View {
+        TVector eye, forward;
+        bool mirrored;
+        const char* picture;
+    };
+    const View views[] = {
+        {TVector(1024.0f, 1780.0f, 400.0f), TVector(0.0f, -1.0f, 0.25f), false, "ground_view_culled.png"},
+        {TVector(900.0f, 1000.0f, 380.0f), TVector(1.0f, 0.3f, 0.6f), false, "ground_view_down_culled.png"},
+        {TVector(120.0f, 120.0f, 430.0f), TVector(1.0f, 1.0f, 0.2f), true, "ground_mirrored_culled.png"},
+    };
+    glFogf(GL_FOG_START, 1.0e6f);
+    glFogf(GL_FOG_END, 2.0e6f);
+    for (const View& v : views) {
+        TCamera camera;
+        makeGameCamera(camera, engine, v.eye, v.forward);
+        ground->update(&camera, 100.0f, 100000.0f);
+        const auto drawPass = [&](bool leaveOut) {
+            glClearColor(1.0f, 0.0f, 1.0f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            camera.apply();
+            if (v.mirrored) {
+                glTranslatef(0.0f, 0.0f, 50000.0f);
+                glScalef(1.0f, 1.0f, -1.0f);
+                glTranslatef(0.0f, 0.0f, -50000.0f);
+            }
+            glPushMatrix();
+            glScalef(100.0f, 100.0f, 100.0f);
+            engine->frustumCulling = leaveOut;
+            ground->drawVertexArrays(v.mirrored, v.mirrored ? 2 : 0);
+            engine->frustumCulling = true;
+            glPopMatrix();
+            return readColourBuffer(kWidth, kHeight);
+        };
+        const Picture culled = drawPass(true);
+        const Picture whole = drawPass(false);
+        savePicture(culled, v.picture);
+        int shown = 0, differing = 0;
+        for (size_t i = 0; i < culled.pixels.size(); i += 4) {
+            shown += !near(&whole.pixels[i], 255, 0, 255, 8);
+            differing += !near(&culled.pixels[i], whole.pixels[i], whole.pixels[i + 1], whole.pixels[i + 2], 2);
+        }
+        EXPECT_GT(shown, kWidth * kHeight / 20) << v.picture;
+        EXPECT_EQ(differing, 0) << v.picture;
+    }
+    glFogf(GL_FOG_START, 10000.0f);
+    glFogf(GL_FOG_END, 100000.0f);
+    glClearColor(0.5f, 0.5f, 1.0f, 0.0f);
+    ground->draw();
 }
 
 }  // namespace

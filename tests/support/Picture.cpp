@@ -9,19 +9,7 @@
 
 Picture readPng(const std::string& path) {
     Picture picture;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> data(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return picture;
-    }
-    picture.width = static_cast<int>(image.width);
-    picture.height = static_cast<int>(image.height);
-    picture.pixels.swap(data);
+    if (!platform::readPng(path, picture.width, picture.height, picture.pixels)) return Picture();
     return picture;
 }
 
