@@ -76,9 +76,12 @@ void TGame::readMouse() {
     }
 }
 
-// The dragon in drawing units, then the world scaled by 100: ground, sky,
-// water, the ground's objects, the particles.
+// The water's reflection first (an offscreen picture: the GL driver has it
+// finished by the time the water shows it, instead of the water waiting for
+// everything drawn before), then the dragon in drawing units, then the world
+// scaled by 100: ground, sky, water, the ground's objects, the particles.
 void TGame::drawScene() {
+    if (water) water->renderReflection();
     if (dragon) dragon->render();
     glPushMatrix();
     glScalef(100.0f, 100.0f, 100.0f);
@@ -86,7 +89,7 @@ void TGame::drawScene() {
     glDisable(GL_FOG);
     drawSkybox();
     glEnable(GL_FOG);
-    if (water) water->render();
+    if (water) water->drawSurface();
     drawGroundObjects();
     glDepthMask(GL_FALSE);
     if (particles) particles->drawAll();

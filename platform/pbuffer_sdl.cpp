@@ -2,8 +2,10 @@
 // them: the WGL extension functions reached through wglGetProcAddress.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/wglstate.h"
 
@@ -225,9 +227,103 @@ BOOL queryPbuffer(HPBUFFERARB p, int attribute, int* value) {
 
 // ---------------------------------------------------------- render texture ----
 
+GLenum internalFormatOf(HPBUFFERARB p) { return p->textureFormat == WGL_TEXTURE_RGB_ARB ? GL_RGB8 : GL_RGBA8; }
+
+// Whether level 0 of the texture bound to GL_TEXTURE_2D has the pbuffer's
+// size and texture format.
+bool boundLevelFits(HPBUFFERARB p) {
+    GLint width = 0, height = 0, format = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    return width == p->width && height == p->height && static_cast<GLenum>(format) == internalFormatOf(p);
+}
+
+bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+// One channel value between two: their mean, rounded as Mesa's software
+// rasteriser rounds it when it makes a mipmap level with its linear filter
+// (other drivers differ by at most one step, as the GL allows).
+uint8_t between(int a, int b) { return static_cast<uint8_t>(a + ((((b - a) * 128 + 128) + 65536) >> 8) - 256); }
+
+// The next smaller mipmap level of an RGBA picture whose sides are powers
+// of two: each texel the mean of (up to) four, the pairs of a row first,
+// then the two rows.
+std::vector<uint8_t> halved(const std::vector<uint8_t>& level, int width, int height) {
+    const int w = std::max(1, width / 2), h = std::max(1, height / 2);
+    std::vector<uint8_t> out(static_cast<size_t>(4) * w * h);
+    for (int y = 0; y < h; ++y) {
+        const int y0 = std::min(2 * y, height - 1), y1 = std::min(2 * y + 1, height - 1);
+        for (int x = 0; x < w; ++x) {
+            const int x0 = std::min(2 * x, width - 1), x1 = std::min(2 * x + 1, width - 1);
+            for (int k = 0; k < 4; ++k) {
+                const auto at = [&](int tx, int ty) { return level[(static_cast<size_t>(ty) * width + tx) * 4 + k]; };
+                const uint8_t top = between(at(x0, y0), at(x1, y0));
+                const uint8_t bottom = between(at(x0, y1), at(x1, y1));
+                out[(static_cast<size_t>(y) * w + x) * 4 + k] = between(top, bottom);
+            }
+        }
+    }
+    return out;
+}
+
+// Level n of the texture bound to GL_TEXTURE_2D set to an RGBA picture.
+void setLevel(HPBUFFERARB p, int n, int width, int height, const std::vector<uint8_t>& texels) {
+    GLint haveWidth = 0, haveHeight = 0, haveFormat = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_WIDTH, &haveWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_HEIGHT, &haveHeight);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_INTERNAL_FORMAT, &haveFormat);
+    if (haveWidth == width && haveHeight == height && static_cast<GLenum>(haveFormat) == internalFormatOf(p))
+        glTexSubImage2D(GL_TEXTURE_2D, n, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    else
+        glTexImage2D(GL_TEXTURE_2D, n, static_cast<GLint>(internalFormatOf(p)), width, height, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, texels.data());
+}
+
+// Copies the pbuffer's picture into the texture it was last bound to, with
+// mipmaps when that binding made them, right after the drawing (which it
+// waits for). Done here and by hand, the copy is finished before the
+// texture is next used: a software GL driver lets any use of a texture that
+// a context has drawn into wait for everything queued before it, so a copy
+// at the binding, or mipmaps made by the GL, would wait for all the drawing
+// in between. Other sizes than powers of two are left to the binding.
+bool copyAfterDrawing(HPBUFFERARB p) {
+    const GLuint texture = p->boundTexture;
+    if (!texture || !p->colour || !powerOfTwo(p->width) || !powerOfTwo(p->height) || !glIsTexture(texture))
+        return false;
+    GLint packBuffer = 0, unpackBuffer = 0, previous = 0;
+    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+    if (packBuffer || unpackBuffer) return false;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    for (GLenum name : {GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS, GL_UNPACK_ROW_LENGTH,
+                        GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS, GL_PACK_SWAP_BYTES, GL_UNPACK_SWAP_BYTES,
+                        GL_PACK_LSB_FIRST, GL_UNPACK_LSB_FIRST})
+        glPixelStorei(name, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    int width = p->width, height = p->height;
+    std::vector<uint8_t> level(static_cast<size_t>(4) * width * height);
+    glBindTexture(GL_TEXTURE_2D, p->colour);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+    glBindTexture(GL_TEXTURE_2D, texture);
+    setLevel(p, 0, width, height, level);
+    for (int n = 1; p->mipmapsWanted && (width > 1 || height > 1); ++n) {
+        level = halved(level, width, height);
+        width = std::max(1, width / 2);
+        height = std::max(1, height / 2);
+        setLevel(p, n, width, height, level);
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    glPopClientAttrib();
+    return true;
+}
+
 // Copies the pbuffer's picture into the texture bound to GL_TEXTURE_2D in the
 // calling context, so that the texture's own settings (mipmap generation
-// among them) apply to it.
+// among them) apply to it; a texture that got the picture as it was drawn
+// already holds it. Later pictures go to this texture as they are drawn.
 BOOL bindTexImage(HPBUFFERARB p, int buffer) {
     platform::GLState& s = platform::glState();
     if (!platform::knownPbuffer(p) || !s.current || p->textureFormat == WGL_NO_TEXTURE_ARB) return FALSE;
@@ -235,19 +331,25 @@ BOOL bindTexImage(HPBUFFERARB p, int buffer) {
     if (!ensureStorage(p)) return FALSE;
     FramebufferCalls& f = platform::framebufferCalls();
     HGLRC c = s.current;
-    if (s.currentDC == &p->dc) glFlush();
+    if (s.currentDC == &p->dc) platform::endPbufferPicture(p);
+    GLint bound = 0, generate = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, &generate);
+    const GLuint texture = static_cast<GLuint>(bound);
+    const bool wanted = generate != 0;
+    if (texture != 0 && texture == p->copiedTo && wanted == p->mipmapsWanted && boundLevelFits(p)) return TRUE;
+    p->boundTexture = texture;
+    p->mipmapsWanted = wanted;
     GLint previous = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
     if (!c->readFramebuffer) f.genFramebuffers(1, &c->readFramebuffer);
     f.bindFramebuffer(GL_READ_FRAMEBUFFER, c->readFramebuffer);
     f.framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, p->colour, 0);
     const bool complete = f.checkFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (complete) {
-        const GLenum internal = p->textureFormat == WGL_TEXTURE_RGB_ARB ? GL_RGB8 : GL_RGBA8;
-        glCopyTexImage2D(GL_TEXTURE_2D, 0, internal, 0, 0, p->width, p->height, 0);
-    }
+    if (complete) glCopyTexImage2D(GL_TEXTURE_2D, 0, internalFormatOf(p), 0, 0, p->width, p->height, 0);
     f.framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     f.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+    p->copiedTo = complete ? texture : 0;
     return complete ? TRUE : FALSE;
 }
 
@@ -285,6 +387,7 @@ bool knownPbuffer(HPBUFFERARB p) {
 }
 
 GLuint pbufferFramebuffer(HGLRC c, HPBUFFERARB p) {
+    p->copiedTo = 0;
     for (const HGLRC__::Target& t : c->targets)
         if (t.pbuffer == p) return t.framebuffer;
     if (!ensureStorage(p)) return 0;
@@ -299,6 +402,11 @@ GLuint pbufferFramebuffer(HGLRC c, HPBUFFERARB p) {
         std::fprintf(stderr, "platform: pbuffer %dx%d framebuffer incomplete (0x%x)\n", p->width, p->height, status);
     c->targets.push_back(HGLRC__::Target{p, fbo});
     return fbo;
+}
+
+void endPbufferPicture(HPBUFFERARB p) {
+    glFlush();
+    if (knownPbuffer(p) && copyAfterDrawing(p)) p->copiedTo = p->boundTexture;
 }
 
 PROC pbufferProcAddress(const char* name) {

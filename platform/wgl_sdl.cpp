@@ -126,7 +126,8 @@ void keepGLDriverLoaded() { dl_iterate_phdr(keepModuleLoaded, nullptr); }
 
 void releaseCurrentContext() {
     GLState& s = gl();
-    if (s.current && s.currentDC && s.currentDC->kind == HDC__::Pbuffer) glFlush();
+    if (s.current && s.currentDC && s.currentDC->kind == HDC__::Pbuffer)
+        endPbufferPicture(static_cast<HPBUFFERARB>(s.currentDC->owner));
     if (HWND w = firstWindow()) SDL_GL_MakeCurrent(w->sdl, nullptr);
     s.current = nullptr;
     s.currentDC = nullptr;
@@ -220,7 +221,8 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     if (dc->kind == HDC__::Pbuffer && !platform::knownPbuffer(static_cast<HPBUFFERARB>(dc->owner))) return FALSE;
     // A picture drawn into a pbuffer must reach the shared texture before
     // another context reads it.
-    if (s.current && s.current != context && s.currentDC && s.currentDC->kind == HDC__::Pbuffer) glFlush();
+    if (s.current && s.current != context && s.currentDC && s.currentDC->kind == HDC__::Pbuffer)
+        platform::endPbufferPicture(static_cast<HPBUFFERARB>(s.currentDC->owner));
     if (SDL_GL_MakeCurrent(window->sdl, context->sdl) != 0) {
         std::fprintf(stderr, "platform: GL context cannot be made current: %s\n", SDL_GetError());
         return FALSE;

@@ -41,6 +41,12 @@ struct HPBUFFERARB__ {
     int mipmapTexture = 0;
     GLuint colour = 0;
     GLuint depth = 0;
+    // The texture the picture was last bound to, and whether that binding
+    // made mipmaps: each new picture is copied there as soon as it is drawn.
+    GLuint boundTexture = 0;
+    bool mipmapsWanted = false;
+    // The texture that already holds the picture drawn last (0: none).
+    GLuint copiedTo = 0;
 };
 
 namespace platform {
@@ -86,8 +92,12 @@ void keepGLDriverLoaded();
 // Whether the handle is a live pbuffer.
 bool knownPbuffer(HPBUFFERARB pbuffer);
 // The current context's framebuffer for the pbuffer, made on first use; 0
-// when it cannot be made.
+// when it cannot be made. A new picture may be drawn from here on.
 GLuint pbufferFramebuffer(HGLRC context, HPBUFFERARB pbuffer);
+// Called in the context that drew into the pbuffer when it stops: hands the
+// drawing to the GL driver and copies the picture into the texture it was
+// last bound to.
+void endPbufferPicture(HPBUFFERARB pbuffer);
 // The WGL extension functions of pixel formats, pbuffers and render-to-
 // texture by name; null for any other name.
 PROC pbufferProcAddress(const char* name);

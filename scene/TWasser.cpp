@@ -93,6 +93,10 @@ void TWasser::renderReflection() {
 
 void TWasser::draw() {
     renderReflection();
+    drawSurface();
+}
+
+void TWasser::drawSurface() {
     engine->setMaterial(material);
 
     // The normal maps drift a little every frame.

@@ -40,9 +40,12 @@ public:
     ~TWasser() override;
 
     void render() override { draw(); }
-    // The reflection pass, then the water quad with the drifted normal maps;
-    // leaves the default material set and the reflection picture released.
+    // The reflection pass, then the surface.
     void draw();
+    // The water quad with the drifted normal maps, showing the reflection
+    // drawn last; leaves the default material set and the reflection picture
+    // released.
+    void drawSurface();
     // Draws the scene mirrored about z = level (x 100 in drawing units) into
     // the pbuffer with the water's camera, then makes the previous render
     // target current again. Nothing without a pbuffer.

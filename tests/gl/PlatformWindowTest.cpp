@@ -5,6 +5,8 @@
 #include <GL/glext.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -356,14 +358,111 @@ TEST_F(PlatformWindowTest, PbufferDrawsInItsOwnContextAndBindsAsTexture) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(pixelAt(10, 10), (std::vector<unsigned char>{0, 0, 255, 255}));
 
-    // A second picture replaces the first.
-    ASSERT_TRUE(wglMakeCurrent(pdc, pcontext));
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(wglMakeCurrent(gl().dc, gl().context));
+    // Later pictures reach the texture they were last bound to as soon as
+    // they are drawn; binding again shows them, mipmaps included when the
+    // texture asks for them.
+    const auto drawPicture = [&](float r, float g, float b) {
+        ASSERT_TRUE(wglMakeCurrent(pdc, pcontext));
+        glClearColor(r, g, b, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ASSERT_TRUE(wglMakeCurrent(gl().dc, gl().context));
+    };
+    const auto firstTexel = [&](int level) {
+        std::vector<unsigned char> texels(static_cast<size_t>(4) * (64 >> level) * (64 >> level));
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        return std::vector<unsigned char>(texels.begin(), texels.begin() + 4);
+    };
+    const std::vector<unsigned char> red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
+        white{255, 255, 255, 255};
+    drawPicture(0, 1, 0);
     ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level0.data());
-    EXPECT_EQ(std::vector<unsigned char>(level0.begin(), level0.begin() + 4), (std::vector<unsigned char>{0, 255, 0, 255}));
+    EXPECT_EQ(firstTexel(0), green);
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+    drawPicture(1, 1, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_EQ(firstTexel(0), white);
+    EXPECT_EQ(firstTexel(1), white);
+    EXPECT_EQ(firstTexel(6), white);
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+    drawPicture(0, 0, 1);
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_FALSE);
+    EXPECT_EQ(firstTexel(0), blue);
+    EXPECT_EQ(firstTexel(3), blue);
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+
+    // Another texture gets the next pictures; the first keeps its last one.
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    glBindTexture(GL_TEXTURE_2D, other);
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_EQ(firstTexel(0), blue);
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+    drawPicture(0, 1, 0);
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_EQ(firstTexel(0), green);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    EXPECT_EQ(firstTexel(0), blue);
+
+    // A texture deleted, or given another image, since the last binding
+    // still gets the picture when bound.
+    glDeleteTextures(1, &other);
+    drawPicture(1, 0, 0);
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_EQ(firstTexel(0), red);
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+    drawPicture(0, 1, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_EQ(firstTexel(0), green);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+
+    // The mipmaps made as a picture is drawn match the GL's own for the
+    // same picture (made at the first binding) within one step.
+    std::vector<unsigned char> noise(64 * 64 * 4);
+    unsigned state = 12345;
+    for (unsigned char& v : noise) v = static_cast<unsigned char>((state = state * 1103515245u + 12345u) >> 24);
+    const auto drawNoise = [&] {
+        ASSERT_TRUE(wglMakeCurrent(pdc, pcontext));
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glRasterPos2f(-1.0f, -1.0f);
+        glDrawPixels(64, 64, GL_RGBA, GL_UNSIGNED_BYTE, noise.data());
+        ASSERT_TRUE(wglMakeCurrent(gl().dc, gl().context));
+    };
+    const auto levels = [&] {
+        std::vector<std::vector<unsigned char>> all;
+        for (int level = 0; level <= 6; ++level) {
+            all.emplace_back(static_cast<size_t>(4) * (64 >> level) * (64 >> level));
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, all.back().data());
+        }
+        return all;
+    };
+    GLuint fresh = 0;
+    glGenTextures(1, &fresh);
+    glBindTexture(GL_TEXTURE_2D, fresh);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
+    drawNoise();
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    const auto byTheGL = levels();
+    EXPECT_EQ(byTheGL[0], noise);
+    EXPECT_TRUE(release(pbuffer, WGL_FRONT_LEFT_ARB));
+    drawPicture(0, 0, 0);
+    drawNoise();
+    ASSERT_TRUE(bind(pbuffer, WGL_FRONT_LEFT_ARB));
+    const auto asDrawn = levels();
+    for (size_t level = 0; level < byTheGL.size(); ++level) {
+        int largest = 0;
+        for (size_t i = 0; i < byTheGL[level].size(); ++i)
+            largest = std::max(largest, std::abs(int(byTheGL[level][i]) - int(asDrawn[level][i])));
+        EXPECT_LE(largest, 1) << "level " << level;
+    }
+    glDeleteTextures(1, &fresh);
+    glBindTexture(GL_TEXTURE_2D, texture);
 
     glDeleteTextures(1, &texture);
     EXPECT_TRUE(wglDeleteContext(pcontext));
