@@ -229,14 +229,14 @@ BOOL queryPbuffer(HPBUFFERARB p, int attribute, int* value) {
 
 GLenum internalFormatOf(HPBUFFERARB p) { return p->textureFormat == WGL_TEXTURE_RGB_ARB ? GL_RGB8 : GL_RGBA8; }
 
-// Whether level 0 of the texture bound to GL_TEXTURE_2D has the pbuffer's
-// size and texture format.
-bool boundLevelFits(HPBUFFERARB p) {
-    GLint width = 0, height = 0, format = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-    return width == p->width && height == p->height && static_cast<GLenum>(format) == internalFormatOf(p);
+// Whether level n of the texture bound to GL_TEXTURE_2D has this size and
+// the pbuffer's texture format.
+bool levelFits(HPBUFFERARB p, int n, int width, int height) {
+    GLint haveWidth = 0, haveHeight = 0, haveFormat = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_WIDTH, &haveWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_HEIGHT, &haveHeight);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_INTERNAL_FORMAT, &haveFormat);
+    return haveWidth == width && haveHeight == height && static_cast<GLenum>(haveFormat) == internalFormatOf(p);
 }
 
 bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
@@ -269,11 +269,7 @@ std::vector<uint8_t> halved(const std::vector<uint8_t>& level, int width, int he
 
 // Level n of the texture bound to GL_TEXTURE_2D set to an RGBA picture.
 void setLevel(HPBUFFERARB p, int n, int width, int height, const std::vector<uint8_t>& texels) {
-    GLint haveWidth = 0, haveHeight = 0, haveFormat = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_WIDTH, &haveWidth);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_HEIGHT, &haveHeight);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, n, GL_TEXTURE_INTERNAL_FORMAT, &haveFormat);
-    if (haveWidth == width && haveHeight == height && static_cast<GLenum>(haveFormat) == internalFormatOf(p))
+    if (levelFits(p, n, width, height))
         glTexSubImage2D(GL_TEXTURE_2D, n, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     else
         glTexImage2D(GL_TEXTURE_2D, n, static_cast<GLint>(internalFormatOf(p)), width, height, 0, GL_RGBA,
@@ -296,13 +292,7 @@ bool copyAfterDrawing(HPBUFFERARB p) {
     glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
     if (packBuffer || unpackBuffer) return false;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    for (GLenum name : {GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS, GL_UNPACK_ROW_LENGTH,
-                        GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS, GL_PACK_SWAP_BYTES, GL_UNPACK_SWAP_BYTES,
-                        GL_PACK_LSB_FIRST, GL_UNPACK_LSB_FIRST})
-        glPixelStorei(name, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    const platform::TightPixelStore tight;
     int width = p->width, height = p->height;
     std::vector<uint8_t> level(static_cast<size_t>(4) * width * height);
     glBindTexture(GL_TEXTURE_2D, p->colour);
@@ -316,7 +306,6 @@ bool copyAfterDrawing(HPBUFFERARB p) {
         setLevel(p, n, width, height, level);
     }
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    glPopClientAttrib();
     return true;
 }
 
@@ -337,7 +326,9 @@ BOOL bindTexImage(HPBUFFERARB p, int buffer) {
     glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, &generate);
     const GLuint texture = static_cast<GLuint>(bound);
     const bool wanted = generate != 0;
-    if (texture != 0 && texture == p->copiedTo && wanted == p->mipmapsWanted && boundLevelFits(p)) return TRUE;
+    if (texture != 0 && texture == p->copiedTo && wanted == p->mipmapsWanted &&
+        levelFits(p, 0, p->width, p->height))
+        return TRUE;
     p->boundTexture = texture;
     p->mipmapsWanted = wanted;
     GLint previous = 0;
@@ -387,7 +378,6 @@ bool knownPbuffer(HPBUFFERARB p) {
 }
 
 GLuint pbufferFramebuffer(HGLRC c, HPBUFFERARB p) {
-    p->copiedTo = 0;
     for (const HGLRC__::Target& t : c->targets)
         if (t.pbuffer == p) return t.framebuffer;
     if (!ensureStorage(p)) return 0;

@@ -18,6 +18,7 @@
 
 #include "platform/keys.h"
 #include "platform/sdlwindow.h"
+#include "platform/wglstate.h"
 
 namespace platform {
 
@@ -152,15 +153,10 @@ struct Hooks {
     void screenshot(long frame, int width, int height) {
         if (width <= 0 || height <= 0) return;
         std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-        glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-        glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-        glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
-        glPixelStorei(GL_PACK_LSB_FIRST, GL_FALSE);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        glPopClientAttrib();
+        {
+            const platform::TightPixelStore tight;
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        }
         char name[32];
         std::snprintf(name, sizeof name, "shot_%05ld.png", frame);
         const std::string path = screenshotDir + "/" + name;

@@ -52,10 +52,13 @@ void bindTarget(HGLRC c, HDC dc) {
         f.deleteFramebuffers(static_cast<GLsizei>(c->orphans.size()), c->orphans.data());
         c->orphans.clear();
     }
-    if (dc->kind == HDC__::Pbuffer)
-        f.bindFramebuffer(GL_FRAMEBUFFER, platform::pbufferFramebuffer(c, static_cast<HPBUFFERARB>(dc->owner)));
-    else if (!c->targets.empty())
+    if (dc->kind == HDC__::Pbuffer) {
+        HPBUFFERARB p = static_cast<HPBUFFERARB>(dc->owner);
+        p->copiedTo = 0;  // a new picture may be drawn from here on
+        f.bindFramebuffer(GL_FRAMEBUFFER, platform::pbufferFramebuffer(c, p));
+    } else if (!c->targets.empty()) {
         f.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
 }
 
 // Takes one more reference to a loaded shared object and marks it never to

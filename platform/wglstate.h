@@ -73,6 +73,24 @@ struct FramebufferCalls {
 // Fetched on first use; `complete` is false when the driver lacks any.
 FramebufferCalls& framebufferCalls();
 
+// While it lives, pixels are read and written tightly packed (no row
+// length, skips, byte swapping or alignment padding); the caller's pixel
+// store settings come back when it goes.
+struct TightPixelStore {
+    TightPixelStore() {
+        glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+        for (GLenum name : {GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS, GL_PACK_SWAP_BYTES,
+                            GL_PACK_LSB_FIRST, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS,
+                            GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST})
+            glPixelStorei(name, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    }
+    ~TightPixelStore() { glPopClientAttrib(); }
+    TightPixelStore(const TightPixelStore&) = delete;
+    TightPixelStore& operator=(const TightPixelStore&) = delete;
+};
+
 struct GLState {
     std::vector<std::unique_ptr<HGLRC__>> contexts;
     HGLRC current = nullptr;
@@ -92,7 +110,7 @@ void keepGLDriverLoaded();
 // Whether the handle is a live pbuffer.
 bool knownPbuffer(HPBUFFERARB pbuffer);
 // The current context's framebuffer for the pbuffer, made on first use; 0
-// when it cannot be made. A new picture may be drawn from here on.
+// when it cannot be made.
 GLuint pbufferFramebuffer(HGLRC context, HPBUFFERARB pbuffer);
 // Called in the context that drew into the pbuffer when it stops: hands the
 // drawing to the GL driver and copies the picture into the texture it was
