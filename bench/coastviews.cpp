@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchGame.h"
 #include "BenchWindow.h"
 #include "engine/TCamera.h"
 #include "engine/TEngine.h"
-#include "engine/TProperties.h"
 #include "game/TGame.h"
 #include "platform/gl.h"
 #include "platform/testhooks.h"
@@ -44,13 +44,6 @@ const View kViews[] = {
     {1700.0f, 1900.0f, 300.0f, -0.6f, -1.0f, 0.45f},
 };
 
-TScreen* screen = nullptr;
-
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (screen) return screen->handleMessage(window, message, wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 double milliseconds(clockid_t clock) {
     timespec t;
     clock_gettime(clock, &t);
@@ -68,14 +61,10 @@ void place(TCamera& camera, const View& v) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     int width = 0, height = 0, frames = 0;
     if (!readBenchArguments("coastviews", commandLine, width, height, frames)) return 2;
-    HWND window = openBenchWindow("coastviews", width, height, windowProc);
-    if (!window) return 1;
-    TEngine* engine = TEngine::getInstance(width, height, window, nullptr, nullptr);
-    TProperties properties;
-    properties.load("init.props");
-    TGame* game = new TGame(engine, &properties);
-    screen = game;
-    engine->camera = &game->followCamera;
+    BenchGame bench("coastviews", width, height);
+    if (!bench.game) return 1;
+    TEngine* engine = bench.engine;
+    TGame* game = bench.game;
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
 
     int n = 0;
@@ -103,9 +92,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         std::printf("view %d %.3f %.3f\n", n, wall / frames, cpu / frames);
         std::fflush(stdout);
     }
-    screen = nullptr;
-    engine->camera = nullptr;
-    delete game;
-    TEngine::destroyInstance();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "scene/TGrid.h"
 
+#include <cmath>
+
 #include "engine/Log.h"
 #include "scene/TGridObject.h"
 #include "scene/THeightSource.h"
@@ -14,10 +16,19 @@ int axisIndex(float offset, float cellSize, int cells) {
     return static_cast<int>(d);
 }
 
+// The cell index along one axis of an offset from the box's low end, clamped
+// to 0 .. cells - 1 (a value that is not a number gives 0).
+int clampedIndex(float offset, float cellSize, int cells) {
+    const float d = offset / cellSize;
+    if (!(d > 0.0f)) return 0;
+    if (!(d < static_cast<float>(cells))) return cells - 1;
+    return static_cast<int>(d);
+}
+
 }  // namespace
 
 TGrid::TGrid(const TVector& lo, const TVector& hi, THeightSource* g)
-    : min(lo), max(hi), size(hi - lo), ground(g), inPass(false) {
+    : min(lo), max(hi), size(hi - lo), ground(g), reach{0.0f, 0.0f, 0.0f, 0.0f} {
     cellSize = TVector(size.x / kCellsX, size.y / kCellsY, size.z / kCellsZ);
     int index = 0;
     for (int ix = 0; ix < kCellsX; ++ix)
@@ -55,6 +66,22 @@ TGridCell* TGrid::cellAt(int ix, int iy, int iz) {
     return cells[((ix * kCellsY) + iy) * kCellsZ + iz];
 }
 
+void TGrid::indexRange(const TVector& lo, const TVector& hi, int from[3], int to[3]) const {
+    const float los[3] = {lo.x - min.x, lo.y - min.y, lo.z - min.z};
+    const float his[3] = {hi.x - min.x, hi.y - min.y, hi.z - min.z};
+    const float sizes[3] = {cellSize.x, cellSize.y, cellSize.z};
+    const int counts[3] = {kCellsX, kCellsY, kCellsZ};
+    for (int axis = 0; axis < 3; ++axis) {
+        from[axis] = clampedIndex(los[axis], sizes[axis], counts[axis]);
+        to[axis] = clampedIndex(his[axis], sizes[axis], counts[axis]);
+    }
+}
+
+void TGrid::noteReach(int layer, float r) {
+    if (layer < 0 || layer >= TCollisionPass::kLayers || !std::isfinite(r)) return;
+    if (r > reach[layer]) reach[layer] = r;
+}
+
 void TGrid::setGround(THeightSource* g) {
     ground = g;
     if (!g) {
@@ -73,16 +100,15 @@ void TGrid::setGround(THeightSource* g) {
 }
 
 void TGrid::processCollisions() {
-    if (inPass) {
+    if (pass.busy) {
         logOut() << "TGrid: collision pass started inside a running pass, skipped\n";
         logFlush();
         return;
     }
-    inPass = true;
-    activeSnapshot.clear();
-    for (TListNode<TGridCell>* n = activeCells.head; n; n = n->next) activeSnapshot.push_back(n->value);
-    for (TGridCell* c : activeSnapshot) c->processCollisions();
-    inPass = false;
+    pass.begin();
+    for (TListNode<TGridCell>* n = activeCells.head; n; n = n->next) pass.addCell(n->value);
+    for (size_t i = 0; i < pass.cells.size(); ++i) pass.cells[i].cell->collide(pass, i);
+    pass.end();
 }
 
 TListNode<TGridCell>* TGrid::addActive(TGridCell* cell) { return activeCells.pushFront(cell, false); }

@@ -2,42 +2,22 @@
 // TGridCell is one box of the spatial grid: four lists of the objects filed
 // in it, one per collision layer, newest first, none owning. A cell is active
 // (in its grid's activeCells) while it holds an object of layer 1 to 3; only
-// active cells run the collision pass. The pass works on a snapshot of the
-// lists, so handlers may move or delete objects while it runs.
+// active cells run the collision pass, which tests the cell's objects of
+// layers 1 to 3 against the objects of lower layers in this cell and in the
+// cells around it that their spheres can reach. The pass works on a snapshot
+// of the lists (TCollisionPass), so handlers may move or delete objects while
+// it runs.
 
 #include <cstdint>
 #include <vector>
 
 #include "engine/TList.h"
 #include "engine/TVector.h"
+#include "scene/TCollisionPass.h"
 
 class TGrid;
 class TGridObject;
 class THeightSource;
-
-// The objects one cell's pass works through, taken from its lists when the
-// pass starts. An object that leaves the cell during the pass is marked, so
-// the pass never calls a deleted object and stops testing one that moved away.
-// Deletions are marked wherever the object is by then (another cell, or none).
-struct TCollisionPass {
-    enum State : uint8_t { kPresent = 0, kLeft = 1, kDeleted = 2 };
-    struct Entry {
-        TGridObject* object;
-        State state;
-    };
-    std::vector<Entry> layers[4];
-    bool busy = false;
-
-    // While the pass runs: raises the mark of the object's entries in the
-    // layer's list to state (a mark is never lowered: an object that moved
-    // out, came back and was deleted reads as deleted). Otherwise nothing.
-    void mark(const TGridObject* object, int layer, State state);
-
-    // The cell pass running now, null between passes (they run one at a
-    // time, on the program's one thread): an object being destroyed marks
-    // itself there, wherever it is filed by then.
-    static TCollisionPass* running;
-};
 
 class TGridCell {
 public:
@@ -72,18 +52,36 @@ public:
     // Asks the grid; null when there is no grid or no cell at p.
     TGridCell* findCell(const TVector& p);
 
-    // Tests the objects of different layers against each other in the layer
-    // pair order (0,1) (0,2) (0,3) (1,2) (1,3) (2,3), then, in a ground cell,
-    // puts airborne objects of layers 1 to 3 that reach the ground onto it.
-    // Objects filed during the pass wait for the next one; objects that leave
-    // the cell during it take no further part in it here.
+    // The collision pass over this cell alone (refused, with a log line,
+    // while a pass runs): see collide.
     void processCollisions();
+    // The pass's work on this cell, whose movers are p.cells[index]: tests
+    // them against the objects of lower layers filed here and in the cells
+    // around that their spheres can reach, in the layer pair order (0,1)
+    // (0,2) (0,3) (1,2) (1,3) (2,3), each lower list front to back, this
+    // cell's first; then, in a ground cell, puts the airborne movers that
+    // reach the ground onto it. Objects filed during the pass wait for the
+    // next one; objects that leave their cell during it take no further part.
+    void collide(TCollisionPass& p, size_t index);
 
 private:
-    TCollisionPass* pass;  // the running pass over this cell, or null
+    // Grid indices of a block of cells: from[axis] .. to[axis].
+    struct Range {
+        int from[3];
+        int to[3];
+        bool holds(int ix, int iy, int iz) const;
+    };
+    // Per lower layer (0 to 2), the block whose lists are taken as nearby;
+    // none for a layer that no mover of the cell can meet.
+    struct Nearby {
+        Range layers[TCollisionPass::kLayers - 1];
+        bool used[TCollisionPass::kLayers - 1];
+    };
 
     void removeEntry(TListNode<TGridObject>* node, int layer, bool destroyed);
-    void takeSnapshot(TCollisionPass& p);
-    void testLayerPair(TCollisionPass& p, int lower, int upper);
-    void touchGround(TCollisionPass& p);
+    bool nearbyBlocks(const TCollisionPass& p, size_t index, Nearby& out) const;
+    void gatherNearby(TCollisionPass& p, const Nearby& blocks, const Nearby* taken);
+    void widenNearby(TCollisionPass& p, size_t index, Nearby& blocks);
+    void testLayerPair(TCollisionPass& p, size_t index, Nearby& blocks, int lower, int upper);
+    void touchGround(TCollisionPass& p, size_t index);
 };

@@ -76,7 +76,28 @@ void TGridObject::fall(int dt) {
     moveBy(velocity * (0.001f * t));
 }
 
+float TGridObject::sphereReach(const TVector& from) {
+    float farthest = 0.0f;
+    TBoundingSphere** spheres = getSpheres();
+    const int count = getSphereCount();
+    for (int i = 0; spheres && i < count; ++i) {
+        if (!spheres[i]) continue;
+        const float r = (spheres[i]->getCentre() - from).length() + std::fabs(spheres[i]->getRadius());
+        if (r > farthest) farthest = r;
+    }
+    return farthest;
+}
+
+void TGridObject::noteReach() {
+    TGrid* g = cell ? cell->grid : grid;
+    if (!g) return;
+    TVector p;
+    getPosition(p);
+    g->noteReach(collisionLayer, sphereReach(p));
+}
+
 void TGridObject::updateCell() {
+    noteReach();
     TVector p;
     getPosition(p);
     if (cell) {

@@ -70,7 +70,7 @@ public:
     virtual void fall(int dt);
     // Refiles the object after a move: keeps its cell while the cell's closed
     // box holds the position, else moves to the cell found by the grid (none
-    // outside the box).
+    // outside the box). Tells the grid how far the spheres reach.
     virtual void updateCell();
     // velocity += f / mass. A force on an object without mass (the
     // projectiles), or one that would make the velocity non-finite, is
@@ -78,6 +78,13 @@ public:
     virtual void applyForce(const TVector& f);
     virtual float getLife() = 0;
     virtual int getType() = 0;
+
+    // The farthest point of any sphere from `from`: centre distance plus
+    // radius; 0 without spheres.
+    float sphereReach(const TVector& from);
+    // Tells the grid how far the spheres reach from the position (the cells
+    // the collision pass searches around its movers depend on it).
+    void noteReach();
 
     void setVelocity(const TVector& v) { velocity = v; }
     float getMass() const { return mass; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,17 +22,28 @@ struct FlatGround : THeightSource {
 
 using Events = std::vector<std::string>;
 
-// A named world object with one sphere on its position that writes every
-// contact it is told of as "me<other" and may run a hook on it.
+// A named world object with one sphere on its position (or, given levels, a
+// column of up to four spheres 4.0 apart above it, z growing downward, as a
+// defense tower has) that writes every contact it is told of as "me<other",
+// may run a hook on it and counts how often the pass asks it for contact.
 class Ball : public TMovingObject {
 public:
-    Ball(TWorld* w, const char* n, int layer, const TVector& p, bool isSpecialObject, Events* ev, float radius = 1.0f)
-        : TMovingObject(layer, w, 100.0f), name(n), pos(p), sphere(&pos, radius), special(isSpecialObject), events(ev) {
+    Ball(TWorld* w, const char* n, int layer, const TVector& p, bool isSpecialObject, Events* ev, float radius = 1.0f,
+         int levels = 0)
+        : TMovingObject(layer, w, 100.0f),
+          name(n),
+          pos(p),
+          centres{p + TVector(0, 0, -4), p + TVector(0, 0, -8), p + TVector(0, 0, -12)},
+          sphere(&pos, radius),
+          upper{{&centres[0], radius}, {&centres[1], radius}, {&centres[2], radius}},
+          sphereCount(1 + (levels < 0 ? 0 : levels > 3 ? 3 : levels)),
+          special(isSpecialObject),
+          events(ev) {
         registerBack();
         updateCell();
     }
 
-    int getSphereCount() override { return 1; }
+    int getSphereCount() override { return sphereCount; }
     TBoundingSphere** getSpheres() override { return spheres; }
     void getPosition(TVector& out) override { out = pos; }
     void setPosition(const TVector& p) override { pos = p; }
@@ -40,8 +52,12 @@ public:
     void think() override {}
     int getKind() override { return 9; }
     bool isSpecial() override { return special; }
+    bool collidesWith(TGridObject* other, TBoundingSphere*& own, TBoundingSphere*& theirs) override {
+        ++asked;
+        return TMovingObject::collidesWith(other, own, theirs);
+    }
     void onCollision(TGridObject* other, TBoundingSphere* own, TBoundingSphere* theirs) override {
-        EXPECT_EQ(own, &sphere);
+        EXPECT_TRUE(own == spheres[0] || own == spheres[1] || own == spheres[2] || own == spheres[3]);
         EXPECT_NE(theirs, nullptr);
         if (events) events->push_back(name + "<" + static_cast<Ball*>(other)->name);
         if (hook) hook(static_cast<Ball*>(other));
@@ -58,10 +74,14 @@ public:
 
     std::string name;
     TVector pos;
+    TVector centres[3];
     TBoundingSphere sphere;
-    TBoundingSphere* spheres[1] = {&sphere};
+    TBoundingSphere upper[3];
+    TBoundingSphere* spheres[4] = {&sphere, &upper[0], &upper[1], &upper[2]};
+    int sphereCount;
     bool special;
     Events* events;
+    int asked = 0;
     std::function<void(Ball*)> hook;
     std::function<void()> landHook;
 };
@@ -69,11 +89,14 @@ public:
 class GridTest : public ::testing::Test {
 protected:
     GridTest() : grid(TVector(0, 0, -512), TVector(2048, 2048, 640), nullptr) { world.grid = &grid; }
-    ~GridTest() override {
-        while (world.objects.head) delete world.objects.head->value;
+    ~GridTest() override { clearWorld(); }
+    Ball* ball(const char* name, int layer, const TVector& p, bool special = false, float radius = 1.0f,
+               int levels = 0) {
+        return new Ball(&world, name, layer, p, special, &events, radius, levels);
     }
-    Ball* ball(const char* name, int layer, const TVector& p, bool special = false, float radius = 1.0f) {
-        return new Ball(&world, name, layer, p, special, &events, radius);
+    void clearWorld() {
+        while (world.objects.head) delete world.objects.head->value;
+        events.clear();
     }
     std::vector<std::string> cellList(TGridCell* c, int layer) {
         std::vector<std::string> out;
@@ -266,6 +289,101 @@ TEST_F(GridTest, CellWithOnlyLayerZeroIsNeverVisited) {
     EXPECT_TRUE(events.empty());
 }
 
+// ------------------------------------------------- across cell faces
+
+TEST_F(GridTest, ObjectsMeetAcrossEveryFaceOfACell) {
+    // The faces of cell (1, 1, 7) towards its neighbours of higher x, y, z.
+    const TVector faces[3] = {TVector(128, 100, 0), TVector(100, 128, 0), TVector(100, 100, 64)};
+    const TVector normals[3] = {TVector(1, 0, 0), TVector(0, 1, 0), TVector(0, 0, 1)};
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float side : {1.0f, -1.0f}) {
+            SCOPED_TRACE(testing::Message() << "axis " << axis << ", wall on side " << side);
+            clearWorld();
+            Ball* wall = ball("wall", 0, faces[axis] + normals[axis] * (0.5f * side), false, 2.0f);
+            Ball* fire = ball("fire", 1, faces[axis] - normals[axis] * (0.5f * side), true);
+            ASSERT_NE(wall->cell, fire->cell);
+            grid.processCollisions();
+            EXPECT_EQ(events, (Events{"fire<wall"}));
+        }
+    }
+}
+
+TEST_F(GridTest, ATowersSpheresMeetWhatFliesInTheCellsItReachesInto) {
+    // Filed by its base, 2 below the top face of cell (1, 1, 8); its three
+    // upper spheres lie in cell (1, 1, 7) above it.
+    Ball* tower = ball("tower", 0, TVector(100, 100, 66), false, 4.0f, 3);
+    EXPECT_EQ(tower->cell, grid.cellAt(1, 1, 8));
+    EXPECT_FLOAT_EQ(grid.reach[0], 16.0f);  // the top sphere: 12 up, radius 4
+    Ball* body = ball("body", 1, TVector(101, 100, 57), true);
+    Ball* top = ball("top", 1, TVector(100, 99, 52), true);
+    EXPECT_EQ(body->cell, grid.cellAt(1, 1, 7));
+    EXPECT_EQ(top->cell, grid.cellAt(1, 1, 7));
+    // A tower standing exactly on a face in x (as the level places one at
+    // x = 1024) is filed in the higher cell; it meets a shot from the lower.
+    Ball* edge = ball("edge", 0, TVector(1024, 700, 66), false, 4.0f, 3);
+    Ball* side = ball("side", 1, TVector(1021, 700, 60), true);
+    EXPECT_EQ(edge->cell, grid.cellAt(16, 10, 8));
+    EXPECT_EQ(side->cell, grid.cellAt(15, 10, 7));
+    grid.processCollisions();
+    std::sort(events.begin(), events.end());
+    EXPECT_EQ(events, (Events{"body<tower", "side<edge", "top<tower"}));
+}
+
+TEST_F(GridTest, APairAcrossAFaceMeetsOncePerPass) {
+    // Each of the three touches the other two; pile and dragon lie in two
+    // active cells, the wall on the face between them (filed in the higher).
+    ball("wall", 0, TVector(128, 100, 0), true);
+    ball("pile", 1, TVector(127.5f, 100, 0), true);
+    ball("dragon", 2, TVector(128.5f, 100, 0), true);
+    ASSERT_EQ(grid.activeCells.count(), 2);
+    grid.processCollisions();
+    // The dragon's cell was activated last and comes first; each pair is met
+    // in the pass over the cell of its higher layer, in the layer pair order.
+    EXPECT_EQ(events, (Events{"wall<dragon", "dragon<wall", "pile<dragon", "dragon<pile",  // cell (2, 1, 7)
+                              "wall<pile", "pile<wall"}));                                 // cell (1, 1, 7)
+}
+
+TEST_F(GridTest, ABlastGrownInAContactReachesTheCellsItNowTouches) {
+    Ball* fire = ball("fire", 1, TVector(124, 100, 0), true, 0.5f);
+    ball("near", 0, TVector(123, 100, 0));  // touches the small sphere
+    Ball* beyond = ball("beyond", 0, TVector(128.5f, 100, 0));  // only the grown one
+    ASSERT_EQ(beyond->cell, grid.cellAt(2, 1, 7));
+    fire->hook = [fire](Ball*) { fire->sphere.setRadius(5.0f); };
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"fire<near", "fire<beyond"}));
+}
+
+TEST_F(GridTest, ABlastGrownInOneCellIsMetByAMoverOfACellThatComesLater) {
+    // The dragon's cell is activated first, so the fireball's comes first in
+    // the pass; the blast it grows there reaches across the face at x = 128.
+    Ball* dragon = ball("dragon", 2, TVector(131, 100, 0), true);
+    Ball* fire = ball("fire", 1, TVector(126, 100, 0), true, 0.5f);
+    ball("wall", 0, TVector(125, 100, 0));
+    ASSERT_NE(dragon->cell, fire->cell);
+    fire->hook = [fire](Ball*) { fire->sphere.setRadius(5.0f); };
+    grid.processCollisions();
+    EXPECT_EQ(events, (Events{"fire<wall", "fire<dragon", "dragon<fire"}));
+}
+
+TEST_F(GridTest, ThePassAsksOnlyObjectsWithinReachOfItsMovers) {
+    ball("fire", 1, kCentre, true);
+    Ball* here = ball("here", 0, kCentre + TVector(20, 0, 0));
+    Ball* next = ball("next", 0, TVector(140, 100, 0));   // the next cell in x
+    Ball* far = ball("far", 0, TVector(300, 100, 0));     // three cells on
+    grid.processCollisions();
+    EXPECT_EQ(here->asked, 1);  // the mover's own cell is always searched
+    EXPECT_EQ(next->asked, 0);  // out of reach of every filed object
+    EXPECT_EQ(far->asked, 0);
+    // A large object anywhere widens the reach: the next cell is searched.
+    ball("castle", 0, TVector(1500, 1500, 0), false, 30.0f);
+    EXPECT_FLOAT_EQ(grid.reach[0], 30.0f);
+    grid.processCollisions();
+    EXPECT_EQ(here->asked, 2);
+    EXPECT_EQ(next->asked, 1);
+    EXPECT_EQ(far->asked, 0);
+    EXPECT_TRUE(events.empty());
+}
+
 // --------------------------------------------------------- ground contact
 
 TEST_F(GridTest, SetGroundMarksThreeCellsPerColumn) {
@@ -390,8 +508,7 @@ TEST_F(GridTest, HandlerMovingAnObjectAwayAndDeletingItIsSafe) {
     // Three special objects of layers 0, 1 and 2 in one cell, alone in the
     // world; returns the lowest.
     auto threeInACell = [this](const char* low, const char* mid, const char* high) {
-        events.clear();
-        while (world.objects.head) delete world.objects.head->value;
+        clearWorld();
         Ball* lowest = ball(low, 0, kCentre, true);
         ball(mid, 1, kCentre, true);
         ball(high, 2, kCentre, true);

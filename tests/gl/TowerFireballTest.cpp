@@ -505,6 +505,28 @@ TEST_F(TowerFireballTest, FireballMeetsTowersAndTheGroundInTheCollisionPass) {
     delete ball;
 }
 
+TEST_F(TowerFireballTest, AFireballAtAnySphereOfAnyTowerHurtsIt) {
+    // The level stands some towers so that their upper spheres lie in the
+    // cell above the base's, and one exactly on a cell face in x; a shot
+    // from the lower x side hits every sphere all the same.
+    int acrossAFace = 0;
+    for (TDefenseTower* tower : objectsOf<TDefenseTower>()) {
+        for (TBoundingSphere* s : tower->spheres) {
+            const float lifeBefore = tower->getLife();
+            TFeuerball* ball = new TFeuerball(s->getCentre() + TVector(-2.0f, 0.0f, 0.0f), TVector(1.0f, 0.0f, 0.0f),
+                                              game->fireMaterial, game->fireParticleMaterial, game);
+            ball->updateCell();
+            if (ball->cell != tower->cell) ++acrossAFace;
+            game->grid->processCollisions();
+            EXPECT_EQ(1, ball->exploding) << "tower at x " << tower->TSceneNode::position.x << ", sphere z "
+                                          << s->getCentre().z;
+            EXPECT_FLOAT_EQ(lifeBefore - 10.0f, tower->getLife());
+            delete ball;
+        }
+    }
+    EXPECT_GE(acrossAFace, 4);
+}
+
 TEST_F(TowerFireballTest, ParticlesTheManagerFreedOrRefusedAreNeverTouched) {
     // A long frame frees the trail before the fireball learns of it.
     game->dragon->shootFireball();
