@@ -1,6 +1,9 @@
 #include "scene/TCollisionPass.h"
 
 #include "scene/TGridCell.h"
+#include "scene/TGridObject.h"
+
+static_assert(TCollisionPass::kLayers == TGridObject::kLayerCount, "the pass takes every collision layer");
 
 TCollisionPass* TCollisionPass::running = nullptr;
 
